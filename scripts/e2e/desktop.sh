@@ -1,0 +1,117 @@
+# A private X desktop for end-to-end runs: Xvfb, openbox as the window manager and trayer as
+# the notification area. Source this file, then call start_desktop; stop_desktop (or the
+# EXIT trap it sets) tears everything down.
+#
+# Every wait has a deadline and polls a condition; nothing sleeps for a fixed time.
+
+DESKTOP_PIDS=()
+
+# wait_for SECONDS COMMAND...: runs COMMAND until it succeeds or the deadline passes.
+wait_for() {
+    local seconds=$1
+    shift
+    local deadline=$((SECONDS + seconds))
+    while ! "$@" >/dev/null 2>&1; do
+        if ((SECONDS >= deadline)); then
+            echo "timed out after ${seconds}s waiting for: $*" >&2
+            return 1
+        fi
+        sleep 0.1
+    done
+}
+
+_free_display() {
+    local n
+    for n in $(seq 90 200); do
+        if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
+            echo "$n"
+            return 0
+        fi
+    done
+    return 1
+}
+
+_tray_manager_running() {
+    # trayer owns the _NET_SYSTEM_TRAY_S0 selection once its panel window exists.
+    xdotool search --classname trayer >/dev/null 2>&1 || xdotool search --class trayer >/dev/null 2>&1
+}
+
+# start_desktop [--no-tray]
+start_desktop() {
+    local with_tray=1
+    [ "${1:-}" = --no-tray ] && with_tray=0
+    local number
+    number=$(_free_display) || {
+        echo "no free X display number" >&2
+        return 1
+    }
+    export DISPLAY=":$number"
+    unset WAYLAND_DISPLAY DBUS_SESSION_BUS_ADDRESS
+    export QT_QPA_PLATFORM=xcb
+    Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    DESKTOP_PIDS+=($!)
+    trap stop_desktop EXIT
+    wait_for 20 xdpyinfo || return 1
+    openbox >/dev/null 2>&1 &
+    DESKTOP_PIDS+=($!)
+    wait_for 20 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' || return 1
+    if [ "$with_tray" = 1 ]; then
+        trayer --edge top --align right --widthtype request --height 24 --SetDockType true \
+            --transparent false --tint 0x404040 --expand true >/dev/null 2>&1 &
+        DESKTOP_PIDS+=($!)
+        wait_for 20 _tray_manager_running || return 1
+    fi
+}
+
+stop_desktop() {
+    local pid
+    for pid in "${TAVRO_PIDS[@]:-}"; do
+        [ -n "$pid" ] && kill "$pid" 2>/dev/null
+    done
+    for ((i = ${#DESKTOP_PIDS[@]} - 1; i >= 0; i--)); do
+        kill "${DESKTOP_PIDS[$i]}" 2>/dev/null
+    done
+    wait 2>/dev/null
+    DESKTOP_PIDS=()
+}
+
+TAVRO_PIDS=()
+
+# install_tavro BINARY FOLDER: copies the program into FOLDER, its program folder.
+install_tavro() {
+    mkdir -p "$2"
+    cp "$1" "$2/tavro"
+}
+
+# start_tavro FOLDER: starts the copy in FOLDER; its pid is in TAVRO_PID.
+start_tavro() {
+    ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0} "$1/tavro" >"$1/tavro.log" 2>&1 &
+    TAVRO_PID=$!
+    TAVRO_PIDS+=("$TAVRO_PID")
+}
+
+# The main window of the process PID (mapped, titled "Tavro!").
+main_window_of() {
+    xdotool search --all --onlyvisible --pid "$1" --name '^Tavro!$' 2>/dev/null | head -n 1
+}
+
+# The tray icon window of the process PID: a small window docked in trayer's panel.
+tray_icon_of() {
+    local window
+    for window in $(xdotool search --all --pid "$1" 2>/dev/null); do
+        local geometry
+        geometry=$(xdotool getwindowgeometry "$window" 2>/dev/null | awk '/Geometry/ {print $2}')
+        local width=${geometry%x*} height=${geometry#*x}
+        if [ -n "$geometry" ] && [ "$width" -le 32 ] && [ "$height" -le 32 ] && [ "$width" -ge 8 ] &&
+            xwininfo -id "$window" 2>/dev/null | grep -q 'Map State: IsViewable'; then
+            echo "$window"
+            return 0
+        fi
+    done
+    return 1
+}
+
+process_running() { kill -0 "$1" 2>/dev/null; }
+process_gone() { ! kill -0 "$1" 2>/dev/null; }
+
+clipboard_is() { [ "$(xclip -selection clipboard -o 2>/dev/null)" = "$1" ]; }

@@ -1,0 +1,59 @@
+#include "clip/history.h"
+
+#include "shell/time_format.h"
+
+namespace tavro {
+
+QString makeHistoryEntry(const QDateTime& time, const QString& text) {
+    return formatHistoryTime(time) + QStringLiteral(" | ") + text;
+}
+
+QString historyEntryText(const QString& entry) {
+    return entry.mid(kHistoryPrefixLength);
+}
+
+QString historyTrayCaption(const QString& entry) {
+    return entry.size() <= kHistoryCaptionWholeUpTo ? entry : entry.left(kHistoryCaptionCutLength);
+}
+
+QStringList pushHistoryEntry(const QStringList& entries, const QString& newEntry) {
+    QStringList result;
+    result.reserve(kHistoryLimit);
+    result.append(newEntry);
+    for (const QString& entry : entries) {
+        if (result.size() == kHistoryLimit) {
+            break;
+        }
+        result.append(entry);
+    }
+    return result;
+}
+
+int clipboardFormatMask(const QStringList& mimeTypes, bool hasImage) {
+    int mask = 0;
+    bool image = hasImage;
+    bool richText = false;
+    bool text = false;
+    for (const QString& type : mimeTypes) {
+        if (type == QLatin1String("text/plain") || type.startsWith(QLatin1String("text/plain;"))) {
+            text = true;
+        } else if (type.startsWith(QLatin1String("image/"))) {
+            image = true;
+        } else if (type == QLatin1String("text/rtf") || type == QLatin1String("text/richtext") ||
+                   type == QLatin1String("application/rtf")) {
+            richText = true;
+        }
+    }
+    if (text) {
+        mask |= kFormatText;
+    }
+    if (image) {
+        mask |= kFormatBitmap | kFormatDeviceIndependentBitmap;
+    }
+    if (richText) {
+        mask |= kFormatRichText;
+    }
+    return mask;
+}
+
+}  // namespace tavro

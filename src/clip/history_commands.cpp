@@ -1,0 +1,131 @@
+// The clipboard history: taking each clipboard change, and the commands on its entries.
+#include <QApplication>
+#include <QClipboard>
+#include <QMenu>
+#include <QMimeData>
+#include <QPushButton>
+#include <exception>
+#include <new>
+
+#include "clip/history.h"
+#include "shell/toolkit.h"
+#include "ui/form1.h"
+#include "ui/text_list.h"
+
+namespace tavro {
+
+namespace {
+const QString kSelectEntryMessage = QStringLiteral("ﾃｷｽﾄ保存するﾃﾞｰﾀをﾘｽﾄから選択してください");
+}
+
+void Form1::ChangeClipBoard() {
+    // Nothing here may fail the notification: a clipboard that can't be read counts as no
+    // text, and the history is updated in every case.
+    try {
+        const QMimeData* content = QApplication::clipboard()->mimeData(QClipboard::Clipboard);
+        const int mask = content ? clipboardFormatMask(content->formats(), content->hasImage()) : 0;
+        if (takesClipboardText(mask)) {
+            strMsg = content->text();
+        }
+    } catch (const std::bad_alloc&) {
+        // Too large to hold: strMsg keeps the previous text.
+    } catch (...) {
+    }
+    Listupdate();
+}
+
+void Form1::Listupdate() {
+    try {
+        QStringList entries;
+        entries.reserve(List1->count());
+        for (int i = 0; i < List1->count(); ++i) {
+            entries.append(List1->line(i));
+        }
+        entries = pushHistoryEntry(entries, makeHistoryEntry(options_.clock(), strMsg));
+        List1->clear();
+        List1->addItems(entries);
+        rebuildHistoryMirror();
+    } catch (const std::exception& error) {
+        showMessage(this, QString::fromLocal8Bit(error.what()));
+    }
+}
+
+// The tray's history entries, rebuilt from List1: element i shows entry i.
+void Form1::rebuildHistoryMirror() {
+    Rireki->unloadAboveZero();
+    const int count = List1->count();
+    Rireki->setVisible(0, count > 0);
+    for (int i = 0; i < count; ++i) {
+        if (i > 0) {
+            Rireki->load(i);
+        }
+        Rireki->setCaption(i, historyTrayCaption(List1->line(i)));
+    }
+}
+
+void Form1::Rireki_Click(int Index) {
+    // An element beyond the list (none should exist) recalls the empty text, like an empty
+    // entry would.
+    QApplication::clipboard()->setText(historyEntryText(List1->line(Index)));
+}
+
+void Form1::List1_DblClick() {
+    QApplication::clipboard()->setText(historyEntryText(List1->line(List1->listIndex())));
+}
+
+void Form1::Mainclip_Click() {
+    showMainWindow();
+}
+
+void Form1::cmdClear_Click() {
+    if (!markerShown(4)) {
+        return;
+    }
+    List1->clear();
+    Rireki->unloadAboveZero();
+    Rireki->setVisible(0, false);
+}
+
+void Form1::menuclear_Click() {
+    Focus_clear(4);
+    cmdClear_Click();
+    Focus_clear(0);
+    // Fails quietly while the window is hidden.
+    cmdok->setFocus(Qt::OtherFocusReason);
+}
+
+void Form1::Dellist_Click() {
+    const int index = List1->listIndex();
+    if (List1->line(index).isEmpty()) {
+        showMessage(this, kSelectEntryMessage);
+        return;
+    }
+    delete List1->takeItem(index);
+    // The tray shows the list as it is now, so each entry recalls the text it shows.
+    rebuildHistoryMirror();
+}
+
+void Form1::List1_MouseDown(Qt::MouseButton button, const QPoint& globalPos) {
+    if (button == Qt::RightButton) {
+        Menuclip->popup(globalPos);
+    }
+}
+
+void Form1::List1_OLEDragDrop(const QMimeData* dropped) {
+    if (dropped == nullptr || !dropped->hasText()) {
+        return;
+    }
+    strMsg = dropped->text();
+    strMsg = nameFromListLine(strMsg);
+    const QString listedName =
+        QString::fromUtf8(dropped->data(QString::fromLatin1(kFileNameMimeType)));
+    if (!listedName.isEmpty() && listedName != strMsg) {
+        // A saved-text line whose file name is not 16 characters long: its last 16
+        // characters would name another file.
+        Setclip(QString());
+        return;
+    }
+    Setclip(strMsg);
+}
+
+}  // namespace tavro

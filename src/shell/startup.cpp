@@ -1,0 +1,121 @@
+// Start-up and shutdown of the main window, in a fixed order.
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QSystemTrayIcon>
+
+#include "shell/single_instance.h"
+#include "shell/toolkit.h"
+#include "shell/twips.h"
+#include "ui/about_box.h"
+#include "ui/form1.h"
+#include "ui/text_list.h"
+
+namespace tavro {
+
+namespace {
+// The window's outer size once started, and the frame a fixed single border adds to the
+// client area (3 px each side, a 19 px caption): the client area is what Qt sizes.
+constexpr int kOuterWidthTwips = 4600;
+constexpr int kOuterHeightTwips = 6504;
+constexpr int kFrameWidthTwips = 2 * 3 * kTwipsPerPixel;
+constexpr int kFrameHeightTwips = (2 * 3 + 19) * kTwipsPerPixel;
+}  // namespace
+
+QSize startedClientSize() {
+    return twipsSize(kOuterWidthTwips - kFrameWidthTwips, kOuterHeightTwips - kFrameHeightTwips);
+}
+
+bool Form1::Form_Load() {
+    // 1. Only one copy runs.
+    instance_ = std::make_unique<SingleInstance>(options_.programFolder);
+    if (!instance_->acquire()) {
+        showMessage(nullptr, QStringLiteral("既に起動されています"));
+        return false;
+    }
+    // 2-3. Watch the clipboard (there is no viewer chain to join on this platform).
+    watcher_.hook(QApplication::clipboard());
+    // 4. Centre, tray icon, hide.
+    Taskview();
+    // 5-6. The history starts empty.
+    Rireki->setVisible(0, false);
+    List1->clear();
+    // 7. The working size; the top-left corner stays where it was put.
+    setFixedSize(startedClientSize());
+    // 8-9. No saved text is active and no marker shows.
+    TextAct(0);
+    Focus_clear(5);
+    // 10. The saved-text folder: new and empty, or loaded.
+    bool created = false;
+    store_ = SavedTextStore(chooseSavedTextFolder(&created));
+    if (created) {
+        T_rireki->setVisible(0, false);
+    } else {
+        LoadText();
+    }
+    if (!trayAvailable_) {
+        // Without a notification area the window is the only way in.
+        showMainWindow();
+    }
+    return true;
+}
+
+QString Form1::chooseSavedTextFolder(bool* created) {
+    const QString folder = options_.programFolder + QStringLiteral("/Temptext");
+    if (QFileInfo::exists(folder)) {
+        *created = false;
+        return folder;
+    }
+    if (QDir().mkdir(folder)) {
+        *created = true;
+        return folder;
+    }
+    // The program folder can't be written (installed for all users): keep the texts in the
+    // user's own data folder instead.
+    const QString userFolder =
+        QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) +
+        QStringLiteral("/Temptext");
+    *created = !QFileInfo::exists(userFolder) && QDir().mkpath(userFolder);
+    return userFolder;
+}
+
+void Form1::Form_Unload() {
+    if (unloaded_) {
+        return;
+    }
+    unloaded_ = true;
+    // Every step is attempted, whatever the one before did.
+    try {
+        watcher_.unhook();
+    } catch (...) {
+    }
+    try {
+        if (TrayData_ != nullptr) {
+            TrayData_->hide();
+            delete TrayData_;
+            TrayData_ = nullptr;
+        }
+    } catch (...) {
+    }
+    // The process ends when no window of the program is left: at once, or when the about
+    // box closes.
+    if (AboutBox* about = AboutBox::current()) {
+        QObject::connect(about, &QObject::destroyed, qApp, &QCoreApplication::quit);
+    } else {
+        QCoreApplication::quit();
+    }
+}
+
+void Form1::quit_Click() {
+    close();
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+    Form_Unload();
+    event->accept();
+}
+
+}  // namespace tavro

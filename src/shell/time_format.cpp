@@ -1,0 +1,21 @@
+#include "shell/time_format.h"
+
+namespace tavro {
+
+QString formatHistoryTime(const QDateTime& time) {
+    return time.toString(QStringLiteral("HH:mm:ss"));
+}
+
+QString formatNameStamp(const QDateTime& time) {
+    return time.toString(QStringLiteral("yyMMddHHmmss"));
+}
+
+QString formatListTime(const QDateTime& time) {
+    return time.toString(QStringLiteral("MM/dd HH:mm"));
+}
+
+Clock systemClock() {
+    return [] { return QDateTime::currentDateTime(); };
+}
+
+}  // namespace tavro

@@ -1,0 +1,364 @@
+#include "texts/saved_text_store.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QSet>
+#include <QStringDecoder>
+#include <QStringEncoder>
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+#include "shell/time_format.h"
+
+namespace tavro {
+
+namespace {
+
+// ICU's name for Microsoft's code page 932 (Shift-JIS with the NEC and IBM extensions).
+constexpr const char* kCodePage932 = "windows-31j";
+constexpr char kUtf8Bom[] = "\xEF\xBB\xBF";
+constexpr qsizetype kUtf8BomLength = 3;
+constexpr int kExtensionLength = 4;  // ".TXT"
+
+bool startsWithBom(QByteArrayView bytes) {
+    return bytes.size() >= kUtf8BomLength &&
+           std::memcmp(bytes.data(), kUtf8Bom, kUtf8BomLength) == 0;
+}
+
+// One line of a text: its content is [begin, end), the next line starts at `next`.
+struct LineSpan {
+    qsizetype begin = 0;
+    qsizetype end = 0;
+    qsizetype next = 0;
+};
+
+qsizetype findCr(QByteArrayView data, qsizetype from) {
+    const void* hit = std::memchr(data.data() + from, '\r', size_t(data.size() - from));
+    return hit ? static_cast<const char*>(hit) - data.data() : -1;
+}
+
+qsizetype findCr(QStringView data, qsizetype from) {
+    return data.indexOf(u'\r', from);
+}
+
+// The line starting at `pos`: it ends at CR LF or at a lone CR; a lone LF belongs to the line.
+// A line end right before the end of the data starts no further line.
+template <typename View>
+LineSpan nextLine(View data, qsizetype pos) {
+    const qsizetype cr = findCr(data, pos);
+    if (cr < 0) {
+        return {pos, data.size(), data.size()};
+    }
+    const bool crLf = cr + 1 < data.size() && data[cr + 1] == '\n';
+    return {pos, cr, cr + (crLf ? 2 : 1)};
+}
+
+QStringDecoder codePage932Decoder() {
+    return QStringDecoder(kCodePage932);
+}
+
+// Decodes a whole byte sequence; bytes left over at the end (a lone lead byte) still come out
+// as a substitute character instead of vanishing inside the decoder.
+QString decodeFlushed(QStringDecoder& decoder, QByteArrayView bytes) {
+    QString text = decoder.decode(bytes);
+    // A line feed always stands for itself, so it ends any pending sequence.
+    text += decoder.decode(QByteArrayView("\n", 1));
+    text.chop(1);
+    return text;
+}
+
+// Reads up to `limit` bytes, however many calls the device needs for that.
+QByteArray readUpTo(QIODevice& device, qint64 limit) {
+    QByteArray bytes(limit, Qt::Uninitialized);
+    qint64 total = 0;
+    while (total < limit) {
+        const qint64 got = device.read(bytes.data() + total, limit - total);
+        if (got <= 0) {
+            break;
+        }
+        total += got;
+    }
+    bytes.truncate(total);
+    return bytes;
+}
+
+QDateTime truncatedToSeconds(const QDateTime& time) {
+    if (!time.isValid()) {
+        return time;
+    }
+    const qint64 ms = time.toMSecsSinceEpoch();
+    const qint64 below = ((ms % 1000) + 1000) % 1000;
+    return QDateTime::fromMSecsSinceEpoch(ms - below);
+}
+
+}  // namespace
+
+QString savedTextName(const QDateTime& time) {
+    return formatNameStamp(time) + QStringLiteral(".TXT");
+}
+
+QString nameFromListLine(const QString& listLine) {
+    return listLine.right(kSavedTextNameLength);
+}
+
+bool passesNumericTest(const QString& fileName) {
+    if (fileName.size() < kExtensionLength) {
+        return false;
+    }
+    const QStringView stem = QStringView(fileName).chopped(kExtensionLength);
+    qsizetype i = 0;
+    if (i < stem.size() && (stem[i] == u'+' || stem[i] == u'-')) {
+        ++i;
+    }
+    bool digit = false;
+    bool point = false;
+    for (; i < stem.size(); ++i) {
+        const char16_t c = stem[i].unicode();
+        if (c >= u'0' && c <= u'9') {
+            digit = true;
+        } else if (c == u'.' && !point) {
+            point = true;
+        } else {
+            return false;
+        }
+    }
+    return digit;
+}
+
+bool isPlainFileName(const QString& name) {
+    if (name.isEmpty() || name == u"." || name == u"..") {
+        return false;
+    }
+    for (const QChar c : name) {
+        if (c == u'/' || c == u'\\' || c.unicode() == 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+QString readExcerpt(QIODevice& device) {
+    const QByteArray bytes = readUpTo(device, kExcerptByteLimit);
+    // When the limit cut the file short, a double-byte character may be split at the end; the
+    // decoder then holds its lead byte back and nothing of it is shown.
+    const bool cut = bytes.size() == kExcerptByteLimit && !device.atEnd();
+    const QByteArrayView data(bytes);
+
+    qsizetype pos = 0;
+    QStringDecoder decoder;
+    if (startsWithBom(data)) {
+        decoder = QStringDecoder(QStringConverter::Utf8);
+        pos = kUtf8BomLength;
+    } else {
+        decoder = codePage932Decoder();
+    }
+
+    QString excerpt;
+    while (pos < data.size()) {
+        if (excerpt.size() >= kExcerptStopLength) {
+            break;
+        }
+        const LineSpan line = nextLine(data, pos);
+        QString text;
+        if (line.next > line.end) {
+            // Decoding the line end along with the line ends any broken sequence before it.
+            text = decoder.decode(data.sliced(line.begin, line.next - line.begin));
+            text.chop(line.next - line.end);
+        } else if (cut) {
+            text = decoder.decode(data.sliced(line.begin, line.end - line.begin));
+        } else {
+            text = decodeFlushed(decoder, data.sliced(line.begin, line.end - line.begin));
+        }
+        excerpt += text;
+        excerpt += u"\r\n";
+        pos = line.next;
+    }
+    return excerpt;
+}
+
+QString savedTextListLine(const SavedText& text) {
+    const QString time = formatListTime(text.modified);
+    const qsizetype padding = std::max<qsizetype>(0, kListLineExcerptWidth - text.excerpt.size());
+    QString line;
+    line.reserve(time.size() + 2 + text.excerpt.size() + padding + text.name.size());
+    line += time;
+    line += u" |";
+    line += text.excerpt;
+    line += QString(padding, u' ');
+    line += text.name;
+    return line;
+}
+
+QString savedTextTrayCaption(const QString& excerpt) {
+    return excerpt.size() < kTrayCaptionWholeBelow ? excerpt : excerpt.left(kTrayCaptionCutLength);
+}
+
+void sortNames(QStringList& names, const std::function<void()>& afterMove) {
+    const qsizetype n = names.size();
+    qsizetype gap = 1;
+    while (3 * gap + 1 < n) {
+        gap = 3 * gap + 1;
+    }
+    if (gap >= n) {
+        return;  // a single name (or none): no gap is smaller than the count
+    }
+    const bool notify = bool(afterMove);
+    for (; gap >= 1; gap /= 3) {
+        for (qsizetype i = gap; i < n; ++i) {
+            QString held = std::move(names[i]);
+            qsizetype j = i;
+            while (j >= gap && held < names[j - gap]) {
+                names[j] = std::move(names[j - gap]);
+                j -= gap;
+                if (notify) {
+                    afterMove();
+                }
+            }
+            names[j] = std::move(held);
+        }
+    }
+}
+
+QByteArray encodeSavedText(const QString& text) {
+    QStringEncoder encoder(kCodePage932);
+    QByteArray bytes = encoder.encode(text);
+    if (!encoder.hasError()) {
+        return bytes;
+    }
+    return QByteArray(kUtf8Bom, kUtf8BomLength) + text.toUtf8();
+}
+
+QString decodeSavedText(const QByteArray& bytes) {
+    if (startsWithBom(bytes)) {
+        return QString::fromUtf8(QByteArrayView(bytes).sliced(kUtf8BomLength));
+    }
+    QStringDecoder decoder = codePage932Decoder();
+    return decodeFlushed(decoder, bytes);
+}
+
+SavedTextStore::SavedTextStore(QString folder) : folder_(std::move(folder)) {}
+
+QString SavedTextStore::pathOf(const QString& name) const {
+    return folder_ + u'/' + name;
+}
+
+SavedTextStore::Listing SavedTextStore::list() const {
+    Listing listing;
+    // Name filters match without regard to case unless asked otherwise; QDir::Files leaves
+    // out folders and, without QDir::Hidden, hidden files. The entry types come from the
+    // directory read itself, so a plain file costs no extra stat.
+    QDirIterator it(folder_, {QStringLiteral("*.TXT")}, QDir::Files);
+    while (it.hasNext()) {
+        it.next();
+        listing.anyFile = true;
+        QString name = it.fileName();
+        if (passesNumericTest(name)) {
+            listing.names.append(std::move(name));
+        }
+    }
+    return listing;
+}
+
+std::optional<SavedText> SavedTextStore::read(const QString& name) const {
+    if (!isPlainFileName(name)) {
+        return std::nullopt;
+    }
+    QFile file(pathOf(name));
+    // Unbuffered, so no more than the excerpt's bytes are read from the disk.
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+        return std::nullopt;
+    }
+    SavedText text;
+    text.name = name;
+    text.excerpt = readExcerpt(file);
+    if (file.error() != QFileDevice::NoError) {
+        return std::nullopt;
+    }
+    // Taken from the open file, so it is the file just read and costs only an fstat.
+    text.modified = truncatedToSeconds(file.fileTime(QFileDevice::FileModificationTime));
+    return text;
+}
+
+std::optional<QString> SavedTextStore::readWhole(const QString& name) const {
+    if (!isPlainFileName(name)) {
+        return std::nullopt;
+    }
+    QFile file(pathOf(name));
+    if (!file.open(QIODevice::ReadOnly)) {
+        return std::nullopt;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        return std::nullopt;
+    }
+    const QString decoded = decodeSavedText(bytes);
+    const QStringView data(decoded);
+    if (data.isEmpty()) {
+        return std::nullopt;  // no line at all
+    }
+    QString whole;
+    whole.reserve(data.size() + 2);
+    for (qsizetype pos = 0; pos < data.size();) {
+        const LineSpan line = nextLine(data, pos);
+        whole += data.sliced(line.begin, line.end - line.begin);
+        whole += u"\r\n";
+        pos = line.next;
+    }
+    whole.chop(2);
+    return whole;
+}
+
+QString SavedTextStore::freeName(const QDateTime& now) const {
+    // Every entry counts, whatever its case or kind: a folder of the name would block the
+    // write as well.
+    QSet<QString> taken;
+    QDirIterator it(folder_, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    while (it.hasNext()) {
+        it.next();
+        taken.insert(it.fileName().toUpper());
+    }
+    QDateTime time = now;
+    QString name = savedTextName(time);
+    while (taken.contains(name.toUpper())) {
+        time = time.addSecs(1);
+        name = savedTextName(time);
+    }
+    return name;
+}
+
+bool SavedTextStore::write(const QString& name, const QString& text) const {
+    if (!isPlainFileName(name)) {
+        return false;
+    }
+    const QString path = pathOf(name);
+    const QFileInfo existing(path);
+    // A dangling symbolic link does not "exist", but committing would replace it all the same.
+    if (existing.exists() || existing.isSymLink()) {
+        return false;
+    }
+    QSaveFile file(path);
+    // Writing in place would leave a partial file behind on failure.
+    file.setDirectWriteFallback(false);
+    if (!file.open(QIODevice::WriteOnly)) {
+        return false;
+    }
+    const QByteArray bytes = encodeSavedText(text);
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting();  // the temporary file goes when `file` does
+        return false;
+    }
+    return file.commit();
+}
+
+bool SavedTextStore::remove(const QString& name) const {
+    if (!isPlainFileName(name)) {
+        return false;
+    }
+    return QFile::remove(pathOf(name));
+}
+
+}  // namespace tavro
