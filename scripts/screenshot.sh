@@ -28,6 +28,9 @@ window=$(main_window_of "$TAVRO_PID")
 # Point at the panel: that parks the focus and hides every focus marker.
 xdotool mousemove --window "$window" 150 200
 sleep 0.5
-import -window root -crop "$(xdotool getwindowgeometry "$window" | awk '/Geometry/ {print $2}')+$(xdotool getwindowgeometry "$window" | awk -F'[ ,]+' '/Position/ {print $3"+"$4}')" "$out/main-window-empty.png" 2>/dev/null || import -window "$window" "$out/main-window-empty.png"
-import -window root "$out/desktop.png"
-echo "wrote $out/main-window-empty.png and $out/desktop.png"
+# shot NAME WINDOW: the window with its frame, as a PNG.
+shot() {
+    import -frame -window "$2" "$out/$1.png"
+    echo "wrote $out/$1.png"
+}
+shot main-window-empty "$window"
