@@ -20,17 +20,6 @@ wait_for() {
     done
 }
 
-_free_display() {
-    local n
-    for n in $(seq 90 200); do
-        if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
-            echo "$n"
-            return 0
-        fi
-    done
-    return 1
-}
-
 _tray_manager_running() {
     # trayer owns the _NET_SYSTEM_TRAY_S0 selection once its panel window exists.
     xdotool search --classname trayer >/dev/null 2>&1 || xdotool search --class trayer >/dev/null 2>&1
@@ -40,17 +29,18 @@ _tray_manager_running() {
 start_desktop() {
     local with_tray=1
     [ "${1:-}" = --no-tray ] && with_tray=0
-    local number
-    number=$(_free_display) || {
-        echo "no free X display number" >&2
-        return 1
-    }
-    export DISPLAY=":$number"
-    unset WAYLAND_DISPLAY DBUS_SESSION_BUS_ADDRESS
-    export QT_QPA_PLATFORM=xcb
-    Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    # The server picks a free display number itself and writes it to the file, so desktops
+    # started side by side never collide.
+    local number_file
+    number_file=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
     DESKTOP_PIDS+=($!)
     trap stop_desktop EXIT
+    wait_for 20 test -s "$number_file" || return 1
+    export DISPLAY=":$(tr -d '[:space:]' <"$number_file")"
+    rm -f "$number_file"
+    unset WAYLAND_DISPLAY DBUS_SESSION_BUS_ADDRESS
+    export QT_QPA_PLATFORM=xcb
     wait_for 20 xdpyinfo || return 1
     openbox >/dev/null 2>&1 &
     DESKTOP_PIDS+=($!)
@@ -115,3 +105,16 @@ process_running() { kill -0 "$1" 2>/dev/null; }
 process_gone() { ! kill -0 "$1" 2>/dev/null; }
 
 clipboard_is() { [ "$(xclip -selection clipboard -o 2>/dev/null)" = "$1" ]; }
+
+# window_named PID NAME: a viewable window of PID whose title is exactly NAME (compared as
+# text, since xdotool's own name search does not match non-ASCII titles reliably).
+window_named() {
+    local window
+    for window in $(xdotool search --all --onlyvisible --pid "$1" 2>/dev/null); do
+        if [ "$(xdotool getwindowname "$window" 2>/dev/null)" = "$2" ]; then
+            echo "$window"
+            return 0
+        fi
+    done
+    return 1
+}

@@ -28,12 +28,12 @@ constexpr int kClientHeight = 2025;
 constexpr int kBands = 256;
 constexpr int kGradientBlue = 210;
 
-// Year, author, web address and mail address. The long run of spaces before the mail
-// address sends it to the second line when the label wraps.
+// Year and author, then web and mail address. The long run of spaces sends the addresses
+// to the second line when the label wraps, where both fit the visible part of the box.
 constexpr char kCredits[] =
-    "2026  Tavro Team  https://tavro.example.org/"
-    "                                      "
-    "tavro@example.org";
+    "2026  Tavro Team"
+    "                                              "
+    "tavro.example.org   tavro@example.org";
 static_assert(sizeof(kCredits) - 1 == 99, "the credits caption is 99 characters");
 
 constexpr char kThanks[] = "Special Thanks! Mika Ishida";
