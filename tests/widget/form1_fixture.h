@@ -5,6 +5,9 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
@@ -62,4 +65,37 @@ class Form1Test : public ::testing::Test {
     QDateTime now{QDate(1998, 8, 28), QTime(15, 30, 12)};
     QStringList messages;
     std::unique_ptr<tavro::Form1> form;
+
+    // ---- helpers of the command tests ----
+
+    // A clipboard change, as another program copying a text makes it.
+    static void copyText(const QString& text) { QApplication::clipboard()->setText(text); }
+    static QString clipboardText() { return QApplication::clipboard()->text(); }
+
+    // A file of the saved-text folder, written or read byte for byte.
+    QString savedPath(const QString& name) const { return tempText() + QLatin1Char('/') + name; }
+    void writeSaved(const QString& name, const QByteArray& bytes) const {
+        QDir().mkpath(tempText());
+        QFile file(savedPath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << name.toStdString();
+        ASSERT_EQ(file.write(bytes), bytes.size());
+    }
+    QByteArray savedBytes(const QString& name) const {
+        QFile file(savedPath(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    QStringList savedNames() const {
+        return QDir(tempText()).entryList(QDir::Files | QDir::System, QDir::Name);
+    }
+
+    // The indexes of the focus markers shown now.
+    QList<int> shownMarkers() const {
+        QList<int> shown;
+        for (int i = 0; i < 5; ++i) {
+            if (form->markerShown(i)) {
+                shown.append(i);
+            }
+        }
+        return shown;
+    }
 };
