@@ -1,6 +1,8 @@
 // The main window as built and as started: names, geometry, stacking, keyboard order, menus.
 #include <QAction>
 #include <QDir>
+#include <QFile>
+#include <QStandardPaths>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
@@ -224,4 +226,34 @@ TEST_F(Form1Test, WithoutANotificationAreaTheWindowShowsAndOkMinimises) {
     f.cmdOK_Click();
     EXPECT_TRUE(f.windowState() & Qt::WindowMinimized);
     EXPECT_FALSE(f.isHidden());
+}
+
+TEST_F(Form1Test, AProgramFolderThatCantBeWrittenKeepsTheTextsInTheUsersFolder) {
+    // A program folder below a plain file can't hold a Temptext folder, even for root.
+    QFile blocker(folder.path() + QStringLiteral("/plain-file"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const QString userFolder =
+        QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) +
+        QStringLiteral("/Temptext");
+    QDir(userFolder).removeRecursively();
+
+    tavro::Form1::Options options;
+    options.programFolder = blocker.fileName() + QStringLiteral("/app");
+    options.trayAvailable = true;
+    tavro::Form1 f(options);
+    ASSERT_TRUE(f.Form_Load());
+    EXPECT_EQ(f.store().folder(), userFolder);
+    EXPECT_TRUE(QFileInfo(userFolder).isDir());
+    EXPECT_FALSE(f.T_rireki->isVisible(0));
+
+    // Saving works there.
+    f.strMsg = QStringLiteral("kept");
+    f.Listupdate();
+    f.List1->setListIndex(0);
+    f.AddTxt_Click();
+    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_EQ(f.Lsttext->count(), 1);
+    EXPECT_EQ(QDir(userFolder).entryList(QDir::Files).size(), 1);
+    QDir(userFolder).removeRecursively();
 }
