@@ -8,15 +8,12 @@
 #include <new>
 
 #include "clip/history.h"
+#include "shell/messages.h"
 #include "shell/toolkit.h"
 #include "ui/form1.h"
 #include "ui/text_list.h"
 
 namespace tavro {
-
-namespace {
-const QString kSelectEntryMessage = QStringLiteral("ﾃｷｽﾄ保存するﾃﾞｰﾀをﾘｽﾄから選択してください");
-}
 
 void Form1::ChangeClipBoard() {
     // Nothing here may fail the notification: a clipboard that can't be read counts as no
@@ -97,7 +94,7 @@ void Form1::menuclear_Click() {
 void Form1::Dellist_Click() {
     const int index = List1->listIndex();
     if (List1->line(index).isEmpty()) {
-        showMessage(this, kSelectEntryMessage);
+        showMessage(this, kSelectEntryToSaveMessage);
         return;
     }
     delete List1->takeItem(index);

@@ -7,6 +7,7 @@
 #include <QStandardPaths>
 #include <QSystemTrayIcon>
 
+#include "shell/messages.h"
 #include "shell/single_instance.h"
 #include "shell/toolkit.h"
 #include "shell/twips.h"
@@ -33,7 +34,7 @@ bool Form1::Form_Load() {
     // 1. Only one copy runs.
     instance_ = std::make_unique<SingleInstance>(options_.programFolder);
     if (!instance_->acquire()) {
-        showMessage(nullptr, QStringLiteral("既に起動されています"));
+        showMessage(nullptr, kAlreadyRunningMessage);
         return false;
     }
     // 2-3. Watch the clipboard (there is no viewer chain to join on this platform).

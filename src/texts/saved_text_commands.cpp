@@ -7,18 +7,12 @@
 #include <QPushButton>
 
 #include "clip/history.h"
+#include "shell/messages.h"
 #include "shell/toolkit.h"
 #include "ui/form1.h"
 #include "ui/text_list.h"
 
 namespace tavro {
-
-namespace {
-const QString kSelectEntryMessage = QStringLiteral("ﾃｷｽﾄ保存するﾃﾞｰﾀをﾘｽﾄから選択してください");
-const QString kSelectTextToDeleteMessage = QStringLiteral("削除するﾃｷｽﾄを選択してください");
-const QString kSelectTextToRecallMessage =
-    QStringLiteral("ｸﾘｯﾌﾟﾎﾞｰﾄﾞに格納するﾃｷｽﾄﾃﾞｰﾀを選択してください");
-}  // namespace
 
 void Form1::runAfterLoad(void (Form1::*command)()) {
     afterLoad_.push_back(command);
@@ -96,7 +90,7 @@ void Form1::Setclip(const QString& Tempfile) {
 void Form1::saveSelectedEntry() {
     const QString entry = List1->line(List1->listIndex());
     if (entry.isEmpty()) {
-        showMessage(this, kSelectEntryMessage);
+        showMessage(this, kSelectEntryToSaveMessage);
         return;
     }
     const QString name = store_.freeName(options_.clock());

@@ -130,9 +130,6 @@ QAction* addSeparator(QMenu* menu, const QString& name) {
 
 }  // namespace
 
-const QString kOperationFailedMessage =
-    QStringLiteral("ひょっとしてその動作は、できないかもしれません\r\n諦めてください");
-
 Form1::Form1(Options options)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "clip/clipboard_watcher.h"
+#include "shell/messages.h"
 #include "shell/time_format.h"
 #include "texts/saved_text_store.h"
 #include "ui/menu_array.h"
@@ -177,8 +178,5 @@ class Form1 : public QWidget {
     std::vector<void (Form1::*)()> afterLoad_;
     int pressedLabel_ = -1;
 };
-
-// The message of every saved-text operation that could not be done.
-extern const QString kOperationFailedMessage;
 
 }  // namespace tavro
