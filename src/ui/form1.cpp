@@ -311,8 +311,10 @@ void Form1::connectHandlers() {
 
     connect(List1, &QListWidget::itemDoubleClicked, this, &Form1::List1_DblClick);
     List1->setDropHandler([this](const QMimeData* dropped) { List1_OLEDragDrop(dropped); });
+    // The list's click: a line becomes selected, by the pointer or the keys. (Taking the
+    // focus makes a line current without selecting it; that is no click.)
     connect(Lsttext, &QListWidget::currentRowChanged, this, [this](int row) {
-        if (row >= 0) {
+        if (row >= 0 && Lsttext->listIndex() == row) {
             Lsttext_Click();
         }
     });

@@ -11,10 +11,16 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
+#include <ostream>
 
 #include "shell/toolkit.h"
 #include "ui/form1.h"
 #include "ui/text_list.h"
+
+// Readable failure output for Qt strings.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
 
 // A main window started in its own temporary program folder, with a clock the test sets and
 // message boxes recorded instead of shown.

@@ -2,11 +2,11 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
-#include <QStandardPaths>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <algorithm>
 
 #include "form1_fixture.h"
