@@ -35,9 +35,11 @@ enum ClipboardFormat : int {
     kFormatRichText = 8,
 };
 
-// The format mask of a clipboard offering these MIME types. A bitmap counts as both
-// bitmap forms, as the system converts one into the other; HTML beside text is not rich text.
-int clipboardFormatMask(const QStringList& mimeTypes, bool hasImage);
+// The format mask of a clipboard offering these MIME types. Any image type (or Qt's own
+// in-process image) counts as both bitmap forms, as the system converts one into the other;
+// HTML beside text is not rich text. The types alone decide: asking the clipboard whether it
+// can give an image costs a round trip to the display server per image format.
+int clipboardFormatMask(const QStringList& mimeTypes);
 
 inline bool takesClipboardText(int mask) {
     return mask == kFormatText;

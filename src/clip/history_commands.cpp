@@ -20,7 +20,7 @@ void Form1::ChangeClipBoard() {
     // text, and the history is updated in every case.
     try {
         const QMimeData* content = QApplication::clipboard()->mimeData(QClipboard::Clipboard);
-        const int mask = content ? clipboardFormatMask(content->formats(), content->hasImage()) : 0;
+        const int mask = content ? clipboardFormatMask(content->formats()) : 0;
         if (takesClipboardText(mask)) {
             strMsg = content->text();
         }

@@ -1,4 +1,7 @@
 #include <QApplication>
+#include <chrono>
+#include <cstdlib>
+#include <thread>
 
 #include "ui/form1.h"
 
@@ -16,5 +19,13 @@ int main(int argc, char* argv[]) {
     if (!form.Form_Load()) {
         return 0;
     }
-    return QApplication::exec();
+    const int exitCode = QApplication::exec();
+    // When the program owns the clipboard, Qt's clean-up offers its content to a clipboard
+    // manager and waits up to five seconds for one that never answers. A manager that
+    // answers takes milliseconds; past half a second the process ends regardless.
+    std::thread([exitCode] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        std::_Exit(exitCode);
+    }).detach();
+    return exitCode;
 }

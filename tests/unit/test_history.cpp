@@ -50,15 +50,13 @@ TEST(History, TrayCaptionWholeUpTo34CharactersElseFirst32) {
 }
 
 TEST(History, OnlyPlainTextAloneIsTaken) {
-    const auto mask = [](QStringList types, bool image = false) {
-        return clipboardFormatMask(types, image);
-    };
+    const auto mask = [](QStringList types) { return clipboardFormatMask(types); };
     EXPECT_EQ(mask({"text/plain"}), kFormatText);
     EXPECT_TRUE(takesClipboardText(mask({"text/plain", "text/html"})));
     EXPECT_TRUE(takesClipboardText(mask({"text/plain;charset=utf-8"})));
     // An image, rich text beside the text, an emptied clipboard: nothing taken.
     EXPECT_EQ(mask({"image/png"}), kFormatBitmap | kFormatDeviceIndependentBitmap);
-    EXPECT_FALSE(takesClipboardText(mask({"text/plain"}, true)));
+    EXPECT_FALSE(takesClipboardText(mask({"text/plain", "application/x-qt-image"})));
     EXPECT_EQ(mask({"text/plain", "text/rtf"}), kFormatText | kFormatRichText);
     EXPECT_FALSE(takesClipboardText(mask({"text/plain", "application/rtf"})));
     EXPECT_FALSE(takesClipboardText(mask({"text/plain", "text/richtext"})));

@@ -1,0 +1,319 @@
+#!/usr/bin/env bash
+# Runs every benchmark of Tavro and prints one summary table at the end:
+#   - bench_load_text (the saved-text load);
+#   - bench_clipboard on a private Xvfb desktop: latency from another process setting the
+#     clipboard to the new history entry, against a bare Qt listener; bursts of 1,000 changes;
+#   - the real program under openbox + trayer: idle cost over 60 s, resident memory before and
+#     after 1,000 and 2,000 clipboard changes, and the time from choosing "終了" in the tray menu
+#     to the end of the process, with and without the program owning the clipboard, and with a
+#     clipboard manager running when one is installed (xfce4-clipman, parcellite; not installed
+#     by this script).
+# Installs only what scripts/install-deps.sh test installs; builds build-bench in Release.
+# Only measures and prints; it exits non-zero only when something could not be run at all.
+# Usage: bash bench/run_benchmarks.sh
+set -uo pipefail
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build="$root/build-bench"
+idle_seconds=${TAVRO_BENCH_IDLE_SECONDS:-60}
+
+bash "$root/scripts/install-deps.sh" test || exit 1
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAVRO_BENCH=ON >/dev/null || exit 1
+ninja -C "$build" -j2 tavro bench_load_text bench_clipboard >/dev/null || {
+    ninja -C "$build" -j2 tavro bench_load_text bench_clipboard
+    exit 1
+}
+
+# shellcheck source-path=SCRIPTDIR source=../scripts/e2e/desktop.sh
+source "$root/scripts/e2e/desktop.sh"
+
+work=$(mktemp -d)
+manager_pid=
+cleanup() {
+    [ -n "$manager_pid" ] && kill "$manager_pid" 2>/dev/null
+    stop_desktop
+    rm -rf "$work"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+declare -A R  # the figures of the summary, by key
+
+# A sleep without a new process: waits on a pipe that never gets data.
+exec {sleep_fd}<> <(:)
+nap() { read -r -t "$1" -u "$sleep_fd" || true; }
+
+ms_between() { echo "$1 $2" | awk '{printf "%.1f", ($2 - $1) * 1000}'; }
+
+# ---- bench_load_text: needs no display ----
+echo "== bench_load_text"
+"$build/bench/bench_load_text" | tee "$work/load_text.txt"
+R[load_1000]=$(awk '$1 == 1000 {print $8}' "$work/load_text.txt")
+R[load_10000]=$(awk '$1 == 10000 {print $8}' "$work/load_text.txt")
+R[load_floor_10000]=$(awk '$1 == 10000 {print $13}' "$work/load_text.txt")
+
+# shellcheck disable=SC2119  # a desktop with the tray: no argument
+start_desktop || exit 1
+trap cleanup EXIT  # start_desktop set its own EXIT trap
+echo
+echo "== desktop on $DISPLAY"
+
+# ---- bench_clipboard: (a) latency and (b) bursts ----
+echo
+echo "== bench_clipboard"
+timeout 240 "$build/bench/bench_clipboard" >"$work/clipboard.txt" 2>"$work/clipboard.err"
+clipboard_status=$?
+grep -v '^@ ' "$work/clipboard.txt"
+grep -vE 'XDG_RUNTIME_DIR' "$work/clipboard.err" >&2
+[ "$clipboard_status" -eq 0 ] || echo "bench_clipboard ended with status $clipboard_status" >&2
+while read -r _ key value; do
+    R[$key]=$value
+done < <(grep '^@ ' "$work/clipboard.txt")
+
+# ---- the real program ----
+tick_hz=$(getconf CLK_TCK)
+cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+main_wakeups() { awk '/^voluntary_ctxt_switches/ {print $2}' "/proc/$1/task/$1/status"; }
+rss_kb() { awk '/^VmRSS/ {print $2}' "/proc/$1/status"; }
+thread_wakeups() {
+    local task
+    for task in /proc/"$1"/task/*; do
+        printf '%s:%s ' "$(cat "$task/comm")" "$(awk '/^voluntary_ctxt_switches/ {print $2}' "$task/status")"
+    done
+}
+
+# start_program NAME: a fresh copy of the program in its own folder; sets PID and ICON.
+start_program() {
+    local folder="$work/$1"
+    install_tavro "$build/tavro" "$folder"
+    start_tavro "$folder"
+    PID=$TAVRO_PID
+    wait_for 20 tray_icon_of "$PID" || {
+        echo "the tray icon of $1 did not appear" >&2
+        return 1
+    }
+    ICON=$(tray_icon_of "$PID")
+}
+
+menu_shown() {
+    local window
+    for window in $(xdotool search --all --onlyvisible --pid "$PID" 2>/dev/null); do
+        [ "$window" != "$ICON" ] && return 0
+    done
+    return 1
+}
+menu_hidden() { ! menu_shown; }
+
+# open_tray_menu: right-clicks the tray icon and waits for the menu. A right-click within the
+# double-click interval of the one before opens nothing, so each click waits half a second
+# first, and a click that opened nothing is repeated.
+open_tray_menu() {
+    local _
+    for _ in 1 2 3; do
+        nap 0.5
+        xdotool mousemove --window "$ICON" 6 6 click 3
+        wait_for 2 menu_shown 2>/dev/null && return 0
+    done
+    echo "the tray menu did not open" >&2
+    return 1
+}
+
+copy_text() { printf '%s' "$1" | xclip -selection clipboard -i 2>/dev/null; }
+# Qt offers text/plain and SAVE_TARGETS; xclip offers only TARGETS and UTF8_STRING.
+program_owns_clipboard() {
+    xclip -o -selection clipboard -t TARGETS 2>/dev/null | grep -qx SAVE_TARGETS
+}
+
+# take_clipboard: copies "x" with xclip, then recalls the newest history entry from the tray
+# menu, so the program owns the clipboard.
+take_clipboard() {
+    local _
+    for _ in 1 2 3; do
+        copy_text x
+        nap 0.5  # lets the program take the change into its history
+        open_tray_menu || continue
+        # 【ﾃｷｽﾄ履歴】, 【ｸﾘｯﾌﾟﾎﾞｰﾄﾞ履歴】, then the newest history entry.
+        xdotool key --delay 20 Down Down Down Return
+        wait_for 5 menu_hidden
+        if wait_for 3 program_owns_clipboard && clipboard_is x; then
+            return 0
+        fi
+    done
+    return 1
+}
+
+# quit_from_menu KEY: chooses "終了" (Up from no selection wraps to the last entry) and
+# times Return -> end of the process. Sets R[KEY_ms] and R[KEY_key_ms].
+quit_from_menu() {
+    local key=$1
+    if ! open_tray_menu; then
+        R[${key}_ms]="no menu"
+        return
+    fi
+    xdotool key Up
+    nap 0.2
+    local t0 t1 t2 deadline
+    t0=$EPOCHREALTIME
+    xdotool key --delay 0 Return
+    t1=$EPOCHREALTIME
+    deadline=$((SECONDS + 15))
+    while kill -0 "$PID" 2>/dev/null && ((SECONDS < deadline)); do
+        nap 0.005
+    done
+    t2=$EPOCHREALTIME
+    if kill -0 "$PID" 2>/dev/null; then
+        R[${key}_ms]="> 15000 (still running)"
+        kill "$PID" 2>/dev/null
+    else
+        R[${key}_ms]=$(ms_between "$t0" "$t2")
+    fi
+    R[${key}_key_ms]=$(ms_between "$t0" "$t1")
+}
+
+# (c) idle cost and (d) resident memory, on one instance.
+echo
+echo "== the program: idle ${idle_seconds} s, then clipboard changes"
+start_program idle || exit 1
+nap 3
+R[rss_start]=$(rss_kb "$PID")
+ticks0=$(cpu_ticks "$PID")
+wake0=$(main_wakeups "$PID")
+threads0=$(thread_wakeups "$PID")
+# Reading /proc wakes nothing in the program; once a second tells when it woke, if it did.
+woke_at=()
+last_wake=$wake0
+for ((s = 1; s <= idle_seconds; s++)); do
+    nap 1
+    now_wake=$(main_wakeups "$PID")
+    if [ "$now_wake" != "$last_wake" ]; then
+        woke_at+=("+${s}s:$((now_wake - last_wake))")
+        last_wake=$now_wake
+    fi
+done
+ticks1=$(cpu_ticks "$PID")
+wake1=$(main_wakeups "$PID")
+threads1=$(thread_wakeups "$PID")
+R[idle_ticks]=$((ticks1 - ticks0))
+R[idle_wakeups]=$((wake1 - wake0))
+R[idle_woke_at]=${woke_at[*]:-none}
+echo "voluntary context switches per thread, start: $threads0"
+echo "                                         end: $threads1"
+echo "main thread woke (seconds into the measurement:count): ${R[idle_woke_at]}"
+
+changes_round() {
+    local first=$1 count=$2 i t0 t1 before after
+    before=$(cpu_ticks "$PID")
+    t0=$EPOCHREALTIME
+    for ((i = first; i < first + count; i++)); do
+        copy_text "tavro-rss-$i"
+    done
+    t1=$EPOCHREALTIME
+    # Waits until the program has caught up: its CPU time stops moving.
+    local last=-1 now deadline=$((SECONDS + 20))
+    while ((SECONDS < deadline)); do
+        now=$(cpu_ticks "$PID")
+        [ "$now" = "$last" ] && break
+        last=$now
+        nap 0.5
+    done
+    after=$(cpu_ticks "$PID")
+    echo "$(ms_between "$t0" "$t1") $((after - before))"
+}
+read -r 'R[changes_ms]' 'R[changes_ticks]' < <(changes_round 0 1000)
+R[rss_1000]=$(rss_kb "$PID")
+read -r 'R[changes2_ms]' 'R[changes2_ticks]' < <(changes_round 1000 1000)
+R[rss_2000]=$(rss_kb "$PID")
+echo "1,000 changes by xclip in ${R[changes_ms]} ms, program CPU ${R[changes_ticks]} ticks; RSS ${R[rss_start]} -> ${R[rss_1000]} kB, after 2,000: ${R[rss_2000]} kB"
+
+# (e) quitting from the tray menu.
+echo
+echo "== quitting from the tray menu"
+quit_from_menu quit_plain
+echo "not owning the clipboard: ${R[quit_plain_ms]} ms"
+if start_program owner && take_clipboard; then
+    quit_from_menu quit_owner
+else
+    R[quit_owner_ms]="could not take the clipboard"
+    kill "$PID" 2>/dev/null
+fi
+echo "owning the clipboard: ${R[quit_owner_ms]} ms"
+
+# With a clipboard manager, when one is installed. xfce4-clipman owns CLIPBOARD_MANAGER, so Qt
+# hands the clipboard over at exit; parcellite only copies what it sees.
+managers=()
+for manager in xfce4-clipman parcellite; do
+    if command -v "$manager" >/dev/null; then
+        managers+=("$manager")
+    else
+        R[quit_${manager}_plain_ms]="not installed"
+        R[quit_${manager}_owner_ms]="not installed"
+    fi
+done
+for manager in "${managers[@]}"; do
+    "$manager" >"$work/$manager.log" 2>&1 &
+    manager_pid=$!
+    nap 2  # the manager sets itself up
+    if start_program "$manager-plain"; then
+        copy_text "plain"
+        nap 0.3
+        quit_from_menu "quit_${manager}_plain"
+    fi
+    if start_program "$manager-owner" && take_clipboard; then
+        quit_from_menu "quit_${manager}_owner"
+    else
+        R[quit_${manager}_owner_ms]="could not take the clipboard"
+        kill "$PID" 2>/dev/null
+    fi
+    echo "with $manager: not owning ${R[quit_${manager}_plain_ms]} ms, owning ${R[quit_${manager}_owner_ms]} ms"
+    grep -h 'clipboard manager' "$work/$manager-owner/tavro.log" 2>/dev/null
+    kill "$manager_pid" 2>/dev/null
+    wait "$manager_pid" 2>/dev/null
+    manager_pid=
+done
+
+# ---- the summary ----
+v() { echo "${R[$1]:-n/a}"; }
+line() { printf '  %-62s %s\n' "$1" "$2"; }
+echo
+echo "================================ summary ================================"
+echo "saved-text load (median, warm cache)"
+line "1,000 texts / 10,000 texts / floor for 10,000" "$(v load_1000) / $(v load_10000) / $(v load_floor_10000) ms"
+echo "(a) clipboard set by another process -> newest history entry (200 changes)"
+line "Form1, helper owner: median / p95" "$(v form_owner_median_ms) / $(v form_owner_p95_ms) ms"
+line "floor (bare QClipboard listener), helper owner: median / p95" "$(v floor_owner_median_ms) / $(v floor_owner_p95_ms) ms"
+line "ratio of the medians" "$(v ratio_owner)"
+line "time inside Form1's handler (read + list + menu): median / p95" "$(v handler_median_ms) / $(v handler_p95_ms) ms"
+line "its clipboard calls: formats() / hasImage() / text() (medians)" "$(v call_formats_ms) / $(v call_hasimage_ms) / $(v call_text_ms) ms"
+line "Form1, xclip spawn: median / p95" "$(v form_xclip_median_ms) / $(v form_xclip_p95_ms) ms"
+line "floor, xclip spawn: median / p95 (ratio)" "$(v floor_xclip_median_ms) / $(v floor_xclip_p95_ms) ms ($(v ratio_xclip))"
+line "changes missed (helper / xclip)" "$(v form_owner_missed) / $(v form_xclip_missed)"
+echo "(b) 1,000 changes in a burst"
+for b in burst_owner burst_floor burst_xclip burst_floor_xclip; do
+    case $b in
+    burst_owner) title="Form1, helper owner back to back" ;;
+    burst_xclip) title="Form1, sequential xclip -i" ;;
+    burst_floor) title="floor listener, helper owner back to back" ;;
+    burst_floor_xclip) title="floor listener, sequential xclip -i" ;;
+    esac
+    echo "  $title"
+    line "  made / notifications / texts taken / distinct texts" \
+        "$(v ${b}_made) / $(v ${b}_notifications) / $(v ${b}_updates) / $(v ${b}_distinct)"
+    [ "${b#burst_floor}" = "$b" ] &&
+        line "  nested notifications / ticks while handling" "$(v ${b}_nested) / $(v ${b}_busy_ticks)"
+    line "  10 ms timer gap p99 / max" "$(v ${b}_gap_p99_ms) / $(v ${b}_gap_max_ms) ms"
+    line "  changes made in / last text taken after" "$(v ${b}_make_ms) / $(v ${b}_drain_ms) ms"
+done
+echo "(c) idle ${idle_seconds} s, real program under trayer (1 tick = $((1000 / tick_hz)) ms)"
+line "CPU ticks (utime+stime)" "$(v idle_ticks)"
+line "main-thread wake-ups (voluntary context switches)" "$(v idle_wakeups) (when: $(v idle_woke_at))"
+echo "(d) resident memory (VmRSS)"
+line "after start-up / after 1,000 / after 2,000 changes" "$(v rss_start) / $(v rss_1000) / $(v rss_2000) kB"
+line "1,000 xclip changes took / program CPU ticks" "$(v changes_ms) ms / $(v changes_ticks)"
+echo "(e) choosing 終了 in the tray menu -> process gone (from the start of xdotool key)"
+line "not owning the clipboard" "$(v quit_plain_ms) ms (xdotool took $(v quit_plain_key_ms) ms)"
+line "owning the clipboard" "$(v quit_owner_ms) ms (xdotool took $(v quit_owner_key_ms) ms)"
+for manager in xfce4-clipman parcellite; do
+    line "with $manager: not owning / owning" \
+        "$(v quit_${manager}_plain_ms) / $(v quit_${manager}_owner_ms) ms"
+done
+echo "=========================================================================="
