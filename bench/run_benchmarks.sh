@@ -19,8 +19,8 @@ idle_seconds=${TAVRO_BENCH_IDLE_SECONDS:-60}
 
 bash "$root/scripts/install-deps.sh" test || exit 1
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAVRO_BENCH=ON >/dev/null || exit 1
-ninja -C "$build" -j2 tavro bench_load_text bench_clipboard >/dev/null || {
-    ninja -C "$build" -j2 tavro bench_load_text bench_clipboard
+ninja -C "$build" -j2 tavro bench_load_text bench_clipboard bench_window_load >/dev/null || {
+    ninja -C "$build" -j2 tavro bench_load_text bench_clipboard bench_window_load
     exit 1
 }
 
@@ -57,6 +57,15 @@ start_desktop || exit 1
 trap cleanup EXIT  # start_desktop set its own EXIT trap
 echo
 echo "== desktop on $DISPLAY"
+
+# ---- bench_window_load: the window's load with its event passes, on the display ----
+echo
+echo "== bench_window_load"
+timeout 120 "$build/bench/bench_window_load" >"$work/window_load.txt" 2>/dev/null
+grep -v '^@ ' "$work/window_load.txt"
+while read -r _ key value; do
+    R[$key]=$value
+done < <(grep '^@ ' "$work/window_load.txt")
 
 # ---- bench_clipboard: (a) latency and (b) bursts ----
 echo
@@ -278,6 +287,8 @@ echo
 echo "================================ summary ================================"
 echo "saved-text load (median, warm cache)"
 line "1,000 texts / 10,000 texts / floor for 10,000" "$(v load_1000) / $(v load_10000) / $(v load_floor_10000) ms"
+line "window LoadText, 1,000 / 10,000 texts (on the display)" "$(v window_load_1000_ms) / $(v window_load_10000_ms) ms"
+line "longest wait for events during it, 1,000 / 10,000" "$(v window_stall_1000_ms) / $(v window_stall_10000_ms) ms"
 echo "(a) clipboard set by another process -> newest history entry (200 changes)"
 line "Form1, helper owner: median / p95" "$(v form_owner_median_ms) / $(v form_owner_p95_ms) ms"
 line "floor (bare QClipboard listener), helper owner: median / p95" "$(v floor_owner_median_ms) / $(v floor_owner_p95_ms) ms"

@@ -14,6 +14,11 @@
 
 namespace tavro {
 
+namespace {
+// While a load reads the files, pending events are handled after every this many files.
+constexpr qsizetype kFilesBetweenEventPasses = 200;
+}  // namespace
+
 void Form1::runAfterLoad(void (Form1::*command)()) {
     afterLoad_.push_back(command);
 }
@@ -35,7 +40,12 @@ void Form1::LoadText() {
     if (!listing.names.isEmpty()) {
         sortNames(listing.names, processPendingEvents);
         int row = 0;
+        qsizetype filesRead = 0;
         for (const QString& name : std::as_const(listing.names)) {
+            // Thousands of files take a while to read: let the window answer meanwhile.
+            if (++filesRead % kFilesBetweenEventPasses == 0) {
+                processPendingEvents();
+            }
             const std::optional<SavedText> text = store_.read(name);
             if (!text) {
                 continue;  // unreadable: skipped, the rest still loads
