@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QPixmapCache>
 #include <chrono>
 #include <cstdlib>
 #include <thread>
@@ -12,6 +13,9 @@ int main(int argc, char* argv[]) {
     // The program lives in the tray: closing a dialog while the main window is hidden must
     // not end it. It ends when the main window is unloaded.
     QApplication::setQuitOnLastWindowClosed(false);
+    // The pixmap cache sweeps itself with a timer that wakes the idle program; this small
+    // window draws fast enough without it.
+    QPixmapCache::setCacheLimit(0);
 
     tavro::Form1::Options options;
     options.programFolder = QCoreApplication::applicationDirPath();
