@@ -4,8 +4,8 @@
 set -euo pipefail
 mode=${1:-test}
 
-run_packages=(cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libqt6core5compat6 fonts-ipafont-gothic libgl-dev libxkbcommon-dev)
-test_packages=(libgtest-dev googletest libbenchmark-dev xvfb xauth openbox trayer xclip xdotool x11-utils imagemagick)
+run_packages=(cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools fonts-ipafont-gothic libgl-dev)
+test_packages=(libgtest-dev googletest xvfb xauth openbox trayer xclip xdotool x11-utils imagemagick)
 
 packages=("${run_packages[@]}")
 [ "$mode" = test ] && packages+=("${test_packages[@]}")
