@@ -633,3 +633,48 @@ TEST_F(SavedTextCommandsTest, CommandsAskedWhileALoadSortsRunAfterIt) {
     EXPECT_EQ(f.T_rireki->ubound(), 13);
     EXPECT_TRUE(messages.isEmpty());
 }
+
+TEST_F(SavedTextCommandsTest, TenThousandTextsLoadInNameOrderWithFourteenTrayEntries) {
+    // Written in descending order, so the sort has work to do whatever order the folder
+    // lists them in.
+    QDir().mkpath(tempText());
+    QDateTime stamp(QDate(2019, 4, 1), QTime(9, 0, 0));
+    QStringList names;
+    for (int i = 0; i < 10000; ++i) {
+        names.append(tavro::savedTextName(stamp.addSecs(i * 61)));
+    }
+    for (auto it = names.crbegin(); it != names.crend(); ++it) {
+        writeSaved(*it, QByteArrayLiteral("text"));
+    }
+    tavro::Form1& f = makeForm();
+    ASSERT_EQ(f.Lsttext->count(), 10000);
+    for (int i = 0; i < 10000; i += 997) {
+        EXPECT_EQ(tavro::nameFromListLine(f.Lsttext->line(i)), names[i]) << i;
+    }
+    EXPECT_EQ(tavro::nameFromListLine(f.Lsttext->line(9999)), names.last());
+    EXPECT_EQ(f.T_rireki->ubound(), 13);
+    EXPECT_TRUE(f.T_rireki->isVisible(0));
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(SavedTextCommandsTest, ASaveThatCannotBeWrittenSaysSoAndKeepsTheEntry) {
+    tavro::Form1& f = makeForm();
+    copyText(QStringLiteral("keep me"));
+    // The folder goes away behind the program's back; the save has nowhere to go.
+    ASSERT_TRUE(QDir(tempText()).removeRecursively());
+    f.List1->setListIndex(0);
+    f.AddTxt_Click();
+    EXPECT_EQ(messages, QStringList{tavro::kOperationFailedMessage});
+    EXPECT_FALSE(QFileInfo::exists(tempText()));
+    ASSERT_EQ(f.List1->count(), 1);
+    EXPECT_TRUE(f.List1->line(0).endsWith(QStringLiteral("| keep me")));
+    EXPECT_EQ(f.Lsttext->count(), 0);
+
+    // Once the folder is back, the same entry saves.
+    messages.clear();
+    ASSERT_TRUE(QDir().mkpath(tempText()));
+    f.List1->setListIndex(0);
+    f.AddTxt_Click();
+    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_EQ(savedNames(), QStringList{QStringLiteral("980828153012.TXT")});
+}
