@@ -1,6 +1,5 @@
 // Start-up and shutdown of the main window, in a fixed order.
 #include <QApplication>
-#include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
@@ -24,11 +23,11 @@ constexpr int kOuterWidthTwips = 4600;
 constexpr int kOuterHeightTwips = 6504;
 constexpr int kFrameWidthTwips = 2 * 3 * kTwipsPerPixel;
 constexpr int kFrameHeightTwips = (2 * 3 + 19) * kTwipsPerPixel;
-}  // namespace
 
 QSize startedClientSize() {
     return twipsSize(kOuterWidthTwips - kFrameWidthTwips, kOuterHeightTwips - kFrameHeightTwips);
 }
+}  // namespace
 
 bool Form1::Form_Load() {
     // 1. Only one copy runs.
