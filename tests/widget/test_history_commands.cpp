@@ -7,8 +7,10 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
+#include <QStyledItemDelegate>
 #include <algorithm>
 
+#include "clip/history.h"
 #include "form1_fixture.h"
 
 namespace {
@@ -449,4 +451,39 @@ TEST_F(HistoryCommandsTest, HeaderShowsTheWindowAndRightClickOpensTheListMenu) {
     QTest::mouseClick(f.List1->viewport(), Qt::LeftButton, {}, first);
     EXPECT_FALSE(f.Menuclip->isVisible());
     EXPECT_EQ(f.List1->listIndex(), 0);
+}
+
+TEST_F(HistoryCommandsTest, LongAndMultiLineEntriesShowOnOneLineAndKeepTheirWholeText) {
+    tavro::Form1& f = makeForm();
+    const QString lines = QStringLiteral("first\r\nsecond\rthird\nfourth\tend & more");
+    const QString huge = QString(5 * 1024 * 1024, QLatin1Char('x'));
+    copyText(lines);
+    copyText(huge);
+    ASSERT_EQ(f.List1->count(), 2);
+    // The lines keep the whole texts ...
+    EXPECT_EQ(tavro::historyEntryText(f.List1->line(0)), huge);
+    EXPECT_EQ(tavro::historyEntryText(f.List1->line(1)), lines);
+
+    // ... and are drawn on one line: each line break a mark, a long text cut short.
+    const QAbstractItemDelegate* delegate = f.List1->itemDelegate();
+    const auto* oneLine = dynamic_cast<const QStyledItemDelegate*>(delegate);
+    ASSERT_NE(oneLine, nullptr);
+    const QString shown = oneLine->displayText(f.List1->line(1), QLocale());
+    EXPECT_EQ(shown, QStringLiteral("15:30:12 | first↵second↵third↵fourth end & more"));
+    const QString shownHuge = oneLine->displayText(f.List1->line(0), QLocale());
+    EXPECT_LT(shownHuge.size(), 1000);
+    EXPECT_TRUE(shownHuge.endsWith(QChar(0x2026)));
+    // The saved-text list is drawn the same way.
+    const auto* textDelegate = dynamic_cast<const QStyledItemDelegate*>(f.Lsttext->itemDelegate());
+    ASSERT_NE(textDelegate, nullptr);
+    EXPECT_EQ(textDelegate->displayText(QStringLiteral("a\r\nb"), QLocale()),
+              QStringLiteral("a↵b"));
+
+    // The tray shows a caption on one line and its '&' as itself, not as a mnemonic.
+    EXPECT_EQ(f.Rireki->caption(1), tavro::historyTrayCaption(f.List1->line(1)));
+    EXPECT_EQ(f.Rireki->element(1)->text(), QStringLiteral("15:30:12 | first↵second↵third↵f"));
+    f.strMsg = QStringLiteral("a&b");
+    f.Listupdate();
+    EXPECT_EQ(f.Rireki->caption(0), QStringLiteral("15:30:12 | a&b"));
+    EXPECT_EQ(f.Rireki->element(0)->text(), QStringLiteral("15:30:12 | a&&b"));
 }
