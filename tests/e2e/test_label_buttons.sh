@@ -100,7 +100,16 @@ xdotool key Escape
 expect 10 "Escape closes the about box" about_box_gone
 check "the main window stays open" window_is_mapped "$PID"
 
+# Quitting while the about box is open: the process ends only when the box is closed.
+point_at CREDITS
+xdotool click 1
+expect 20 "the credits line opens the about box again" about_box_shown
 check "the tray menu opens" open_tray_menu
 check "終了 can be chosen" menu_keys Up Return
-expect 20 "終了 ends the program" process_gone "$PID"
+expect 20 "終了 removes the main window" window_is_unmapped "$PID"
+check "with the about box open the program still runs" process_running "$PID"
+check "the about box is still there" about_box_shown
+check "the about box can be made active" activate_window "$(about_box)"
+xdotool key Escape
+expect 20 "closing the about box ends the program" process_gone "$PID"
 finish
