@@ -9,7 +9,6 @@
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tavro"));
-    QApplication::setOrganizationName(QStringLiteral("Tavro"));
     // The program lives in the tray: closing a dialog while the main window is hidden must
     // not end it. It ends when the main window is unloaded.
     QApplication::setQuitOnLastWindowClosed(false);
