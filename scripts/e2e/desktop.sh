@@ -33,7 +33,9 @@ start_desktop() {
     # started side by side never collide.
     local number_file
     number_file=$(mktemp)
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
+    # -noreset: the server would otherwise reset when a check like xdpyinfo disconnects, and
+    # a client connecting during that reset fails.
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$number_file" >/dev/null 2>&1 &
     DESKTOP_PIDS+=($!)
     trap stop_desktop EXIT
     wait_for 20 test -s "$number_file" || return 1
@@ -42,7 +44,7 @@ start_desktop() {
     unset WAYLAND_DISPLAY DBUS_SESSION_BUS_ADDRESS
     export QT_QPA_PLATFORM=xcb
     wait_for 20 xdpyinfo || return 1
-    openbox >/dev/null 2>&1 &
+    openbox >"${DESKTOP_LOG:-/dev/null}" 2>&1 &
     DESKTOP_PIDS+=($!)
     wait_for 20 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' || return 1
     if [ "$with_tray" = 1 ]; then
