@@ -79,8 +79,7 @@ void Form1::cmdClear_Click() {
         return;
     }
     List1->clear();
-    Rireki->unloadAboveZero();
-    Rireki->setVisible(0, false);
+    rebuildHistoryMirror();  // no entries: only element 0 is left, hidden
 }
 
 void Form1::menuclear_Click() {

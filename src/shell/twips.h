@@ -15,10 +15,6 @@ constexpr int twipsToPixels(int twips) {
                       : -((-twips + kTwipsPerPixel / 2) / kTwipsPerPixel);
 }
 
-constexpr int pixelsToTwips(int pixels) {
-    return pixels * kTwipsPerPixel;
-}
-
 inline QRect twipsRect(int left, int top, int width, int height) {
     return QRect(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width),
                  twipsToPixels(height));

@@ -49,7 +49,6 @@ class Form1 : public QWidget {
     bool Form_Load();
     void Form_Unload();
     void quit_Click();
-    bool isUnloaded() const { return unloaded_; }
 
     // ---- tray and window ----
     void Taskview();

@@ -26,5 +26,4 @@ TEST(Twips, FifteenToAPixelRoundedToTheNearest) {
     EXPECT_EQ(twipsToPixels(4600), 307);
     EXPECT_EQ(twipsToPixels(-30), -2);
     EXPECT_EQ(twipsRect(3540, 15, 915, 285), QRect(236, 1, 61, 19));
-    EXPECT_EQ(pixelsToTwips(2), 30);
 }
