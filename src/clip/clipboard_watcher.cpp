@@ -1,7 +1,5 @@
 #include "clip/clipboard_watcher.h"
 
-#include <QClipboard>
-
 namespace tavro {
 
 ClipboardWatcher::ClipboardWatcher(Handler handler) : handler_(std::move(handler)) {}
@@ -10,26 +8,27 @@ ClipboardWatcher::~ClipboardWatcher() {
     unhook();
 }
 
-void ClipboardWatcher::hook(QClipboard* clipboard) {
-    if (isHooked() || clipboard == nullptr) {
+void ClipboardWatcher::hook(ClipboardMonitor* monitor) {
+    if (isHooked() || monitor == nullptr) {
         return;
     }
-    connection_ =
-        QObject::connect(clipboard, &QClipboard::changed, clipboard, [this](QClipboard::Mode mode) {
-            if (mode == QClipboard::Clipboard) {
-                windowProc();
-            }
-        });
+    monitor_ = monitor;
+    connection_ = QObject::connect(monitor, &ClipboardMonitor::changed, monitor,
+                                   [this](const ClipboardChange& change) { windowProc(change); });
+    monitor->start();
 }
 
 void ClipboardWatcher::unhook() {
-    if (isHooked()) {
-        QObject::disconnect(connection_);
-        connection_ = {};
+    if (!isHooked()) {
+        return;
     }
+    QObject::disconnect(connection_);
+    connection_ = {};
+    monitor_->stop();
+    monitor_ = nullptr;
 }
 
-void ClipboardWatcher::windowProc() {
+void ClipboardWatcher::windowProc(const ClipboardChange& change) {
     if (inHook_) {
         return;
     }
@@ -38,7 +37,7 @@ void ClipboardWatcher::windowProc() {
         bool& flag;
         ~Lower() { flag = false; }
     } lower{inHook_};
-    handler_();
+    handler_(change);
 }
 
 }  // namespace tavro

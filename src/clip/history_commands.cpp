@@ -5,7 +5,6 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <exception>
-#include <new>
 
 #include "clip/history.h"
 #include "shell/messages.h"
@@ -15,18 +14,19 @@
 
 namespace tavro {
 
-void Form1::ChangeClipBoard() {
-    // Nothing here may fail the notification: a clipboard that can't be read counts as no
-    // text, and the history is updated in every case.
-    try {
-        const QMimeData* content = QApplication::clipboard()->mimeData(QClipboard::Clipboard);
-        const int mask = content ? clipboardFormatMask(content->formats()) : 0;
-        if (takesClipboardText(mask)) {
-            strMsg = content->text();
-        }
-    } catch (const std::bad_alloc&) {
-        // Too large to hold: strMsg keeps the previous text.
-    } catch (...) {
+void Form1::ChangeClipBoard(const ClipboardChange& change) {
+    switch (change.kind) {
+        case ClipboardChange::Kind::Secret:
+        case ClipboardChange::Kind::OwnerGone:
+            return;  // no change of the user's: no entry
+        case ClipboardChange::Kind::Cleared:
+            break;  // nothing offered: the entry repeats the last text
+        case ClipboardChange::Kind::Content:
+            // Plain text alone is taken; a read that failed keeps the last text.
+            if (takesClipboardText(change.formatMask) && change.text) {
+                strMsg = *change.text;
+            }
+            break;
     }
     Listupdate();
 }
@@ -60,14 +60,22 @@ void Form1::rebuildHistoryMirror() {
     }
 }
 
+void Form1::putOnClipboard(const QString& text) {
+    if (monitor_) {
+        monitor_->setText(text);
+    } else {
+        QApplication::clipboard()->setText(text);
+    }
+}
+
 void Form1::Rireki_Click(int Index) {
     // An element beyond the list (none should exist) recalls the empty text, like an empty
     // entry would.
-    QApplication::clipboard()->setText(historyEntryText(List1->line(Index)));
+    putOnClipboard(historyEntryText(List1->line(Index)));
 }
 
 void Form1::List1_DblClick() {
-    QApplication::clipboard()->setText(historyEntryText(List1->line(List1->listIndex())));
+    putOnClipboard(historyEntryText(List1->line(List1->listIndex())));
 }
 
 void Form1::Mainclip_Click() {

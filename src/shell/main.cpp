@@ -1,9 +1,7 @@
 #include <QApplication>
 #include <QPixmapCache>
-#include <chrono>
-#include <cstdlib>
-#include <thread>
 
+#include "platform/shutdown.h"
 #include "ui/form1.h"
 
 int main(int argc, char* argv[]) {
@@ -23,12 +21,6 @@ int main(int argc, char* argv[]) {
         return 0;
     }
     const int exitCode = QApplication::exec();
-    // When the program owns the clipboard, Qt's clean-up offers its content to a clipboard
-    // manager and waits up to five seconds for one that never answers. A manager that
-    // answers takes milliseconds; past half a second the process ends regardless.
-    std::thread([exitCode] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(500));
-        std::_Exit(exitCode);
-    }).detach();
+    tavro::limitShutdownWait(exitCode);
     return exitCode;
 }

@@ -36,8 +36,9 @@ bool Form1::Form_Load() {
         showMessage(nullptr, kAlreadyRunningMessage);
         return false;
     }
-    // 2-3. Watch the clipboard (there is no viewer chain to join on this platform).
-    watcher_.hook(QApplication::clipboard());
+    // 2-3. Watch the clipboard through the platform's monitor.
+    monitor_ = createClipboardMonitor();
+    watcher_.hook(monitor_.get());
     // 4. Centre, tray icon, hide.
     Taskview();
     // 5-6. The history starts empty.

@@ -1,7 +1,5 @@
 // The saved texts in the window: loading the list and the tray entries, saving a history
 // entry, deleting a text, and putting one back on the clipboard.
-#include <QApplication>
-#include <QClipboard>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -94,7 +92,7 @@ void Form1::Setclip(const QString& Tempfile) {
         showMessage(this, kOperationFailedMessage);
         return;
     }
-    QApplication::clipboard()->setText(*text);
+    putOnClipboard(*text);
 }
 
 void Form1::saveSelectedEntry() {

@@ -7,19 +7,17 @@
 #include <QSaveFile>
 #include <QSet>
 #include <QStringDecoder>
-#include <QStringEncoder>
 #include <algorithm>
 #include <cstring>
 #include <utility>
 
+#include "platform/codepage932.h"
 #include "shell/time_format.h"
 
 namespace tavro {
 
 namespace {
 
-// ICU's name for Microsoft's code page 932 (Shift-JIS with the NEC and IBM extensions).
-constexpr const char* kCodePage932 = "windows-31j";
 constexpr char kUtf8Bom[] = "\xEF\xBB\xBF";
 constexpr qsizetype kUtf8BomLength = 3;
 constexpr int kExtensionLength = 4;  // ".TXT"
@@ -57,18 +55,21 @@ LineSpan nextLine(View data, qsizetype pos) {
     return {pos, cr, cr + (crLf ? 2 : 1)};
 }
 
-QStringDecoder codePage932Decoder() {
-    return QStringDecoder(kCodePage932);
-}
-
-// Decodes a whole byte sequence; bytes left over at the end (a lone lead byte) still come out
-// as a substitute character instead of vanishing inside the decoder.
-QString decodeFlushed(QStringDecoder& decoder, QByteArrayView bytes) {
-    QString text = decoder.decode(bytes);
-    // A line feed always stands for itself, so it ends any pending sequence.
-    text += decoder.decode(QByteArrayView("\n", 1));
-    text.chop(1);
-    return text;
+// The text of one line's bytes. When the read limit cut the line short, a character split
+// there is left out rather than shown broken.
+QString decodeLine(QByteArrayView line, bool utf8, bool cutShort) {
+    if (utf8) {
+        if (!cutShort) {
+            return QString::fromUtf8(line);
+        }
+        // Without a flush the decoder holds an incomplete sequence back.
+        QStringDecoder decoder(QStringConverter::Utf8);
+        return decoder.decode(line);
+    }
+    if (cutShort && endsInsideCodePage932Character(line)) {
+        line.chop(1);
+    }
+    return decodeCodePage932(line);
 }
 
 // Reads up to `limit` bytes, however many calls the device needs for that.
@@ -143,37 +144,19 @@ bool isPlainFileName(const QString& name) {
 
 QString readExcerpt(QIODevice& device) {
     const QByteArray bytes = readUpTo(device, kExcerptByteLimit);
-    // When the limit cut the file short, a double-byte character may be split at the end; the
-    // decoder then holds its lead byte back and nothing of it is shown.
     const bool cut = bytes.size() == kExcerptByteLimit && !device.atEnd();
     const QByteArrayView data(bytes);
-
-    qsizetype pos = 0;
-    QStringDecoder decoder;
-    if (startsWithBom(data)) {
-        decoder = QStringDecoder(QStringConverter::Utf8);
-        pos = kUtf8BomLength;
-    } else {
-        decoder = codePage932Decoder();
-    }
+    const bool utf8 = startsWithBom(data);
 
     QString excerpt;
-    while (pos < data.size()) {
-        if (excerpt.size() >= kExcerptStopLength) {
-            break;
-        }
+    for (qsizetype pos = utf8 ? kUtf8BomLength : 0;
+         pos < data.size() && excerpt.size() < kExcerptStopLength;) {
         const LineSpan line = nextLine(data, pos);
-        QString text;
-        if (line.next > line.end) {
-            // Decoding the line end along with the line ends any broken sequence before it.
-            text = decoder.decode(data.sliced(line.begin, line.next - line.begin));
-            text.chop(line.next - line.end);
-        } else if (cut) {
-            text = decoder.decode(data.sliced(line.begin, line.end - line.begin));
-        } else {
-            text = decodeFlushed(decoder, data.sliced(line.begin, line.end - line.begin));
-        }
-        excerpt += text;
+        // Only a last line without a line end can have been cut by the limit. A lead byte
+        // right before a line end never takes the line end with it: each line is decoded
+        // on its own.
+        const bool cutShort = cut && line.next == line.end;
+        excerpt += decodeLine(data.sliced(line.begin, line.end - line.begin), utf8, cutShort);
         excerpt += u"\r\n";
         pos = line.next;
     }
@@ -224,10 +207,8 @@ void sortNames(QStringList& names, const std::function<void()>& afterMove) {
 }
 
 QByteArray encodeSavedText(const QString& text) {
-    QStringEncoder encoder(kCodePage932);
-    QByteArray bytes = encoder.encode(text);
-    if (!encoder.hasError()) {
-        return bytes;
+    if (std::optional<QByteArray> bytes = encodeCodePage932(text)) {
+        return *std::move(bytes);
     }
     return QByteArray(kUtf8Bom, kUtf8BomLength) + text.toUtf8();
 }
@@ -236,8 +217,7 @@ QString decodeSavedText(const QByteArray& bytes) {
     if (startsWithBom(bytes)) {
         return QString::fromUtf8(QByteArrayView(bytes).sliced(kUtf8BomLength));
     }
-    QStringDecoder decoder = codePage932Decoder();
-    return decodeFlushed(decoder, bytes);
+    return decodeCodePage932(bytes);
 }
 
 SavedTextStore::SavedTextStore(QString folder) : folder_(std::move(folder)) {}

@@ -136,7 +136,7 @@ Form1::Form1(Options options)
                            Qt::MSWindowsFixedSizeDialogHint),
       options_(std::move(options)),
       store_(options_.programFolder + QStringLiteral("/Temptext")),
-      watcher_([this] { ChangeClipBoard(); }) {
+      watcher_([this](const ClipboardChange& change) { ChangeClipBoard(change); }) {
     tavroInitResources();
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(kAppTitle);

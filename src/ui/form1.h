@@ -61,7 +61,7 @@ class Form1 : public QWidget {
     QSystemTrayIcon* trayIcon() const { return TrayData_; }
 
     // ---- clipboard history ----
-    void ChangeClipBoard();
+    void ChangeClipBoard(const ClipboardChange& change);
     void Listupdate();
     void Rireki_Click(int Index);
     void List1_DblClick();
@@ -146,6 +146,7 @@ class Form1 : public QWidget {
     // cmdClear.
     QPushButton* commandButton(int index) const;
     ClipboardWatcher& watcher() { return watcher_; }
+    ClipboardMonitor* clipboardMonitor() const { return monitor_.get(); }
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -157,6 +158,8 @@ class Form1 : public QWidget {
     void connectHandlers();
     void showMainWindow();
     void rebuildHistoryMirror();
+    // Every text the program puts on the clipboard goes through here.
+    void putOnClipboard(const QString& text);
     QString listedFileName(int row) const;
     void deleteSelectedText();
     void recallSelectedText();
@@ -168,6 +171,8 @@ class Form1 : public QWidget {
 
     Options options_;
     SavedTextStore store_;
+    // Declared before the watcher, which stops it when the window goes.
+    std::unique_ptr<ClipboardMonitor> monitor_;
     ClipboardWatcher watcher_;
     std::unique_ptr<SingleInstance> instance_;
     QSystemTrayIcon* TrayData_ = nullptr;

@@ -200,6 +200,30 @@ TEST_F(HistoryCommandsTest, ContentOtherThanPlainTextAloneRepeatsThePreviousText
     EXPECT_TRUE(trayMirrorsList());
 }
 
+// Offers plain text but gives nothing when asked for it, as an owner that does not answer.
+class UnreadableText : public QMimeData {
+  public:
+    QStringList formats() const override { return {QStringLiteral("text/plain")}; }
+
+  protected:
+    QVariant retrieveData(const QString&, QMetaType) const override { return {}; }
+};
+
+TEST_F(HistoryCommandsTest, ReadThatFailsKeepsTheLastTextAndAnEmptyTextIsAText) {
+    tavro::Form1& f = makeForm();
+    copyAt(QTime(8, 0, 0), QStringLiteral("kept"));
+    now.setTime(QTime(8, 0, 1));
+    QApplication::clipboard()->setMimeData(new UnreadableText);
+    EXPECT_EQ(f.strMsg, QStringLiteral("kept"));
+    EXPECT_EQ(f.List1->line(0), QStringLiteral("08:00:01 | kept"));
+
+    // Another program's empty text is a text all the same.
+    copyAt(QTime(8, 0, 2), QStringLiteral(""));
+    EXPECT_EQ(f.strMsg, QString());
+    EXPECT_EQ(f.List1->line(0), QStringLiteral("08:00:02 | "));
+    EXPECT_EQ(f.List1->count(), 3);
+}
+
 TEST_F(HistoryCommandsTest, TrayRecallPutsTheWholeEntryTextBackAsANewTopEntry) {
     tavro::Form1& f = makeForm();
     QApplication::clipboard()->setMimeData(imageData());  // an entry with the empty text

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <QStringView>
+#include <optional>
+
+// Code page 932: Shift-JIS as Windows has it, with the NEC and IBM extensions (① is 87 40,
+// ～ is 81 60). Each platform converts with its own exact tables.
+namespace tavro {
+
+// The bytes of `text`, or nothing when a character has no form in the code page: no
+// character is ever replaced by a look-alike or a default character.
+std::optional<QByteArray> encodeCodePage932(QStringView text);
+
+// The text of `bytes`, every byte accounted for: a broken or unknown sequence, a lone lead
+// byte at the end included, becomes a substitute character and never vanishes.
+QString decodeCodePage932(QByteArrayView bytes);
+
+// Whether the last byte of `bytes` is the lead byte of a double-byte character whose second
+// byte is missing (as when a read stopped in the middle of the character).
+bool endsInsideCodePage932Character(QByteArrayView bytes);
+
+}  // namespace tavro
