@@ -10,6 +10,7 @@
 #include "shell/twips.h"
 #include "ui/about_box.h"
 #include "ui/form1.h"
+#include "ui/text_list.h"
 
 namespace tavro {
 
@@ -69,8 +70,9 @@ void Form1::cmdOK_Click() {
         // With no notification area a hidden window could not be brought back.
         showMinimized();
     }
-    CmdDeltext->setEnabled(false);
-    Cmdaddclip->setEnabled(false);
+    // No saved text is active any more: the buttons are drawn as unavailable as they are.
+    Lsttext->setListIndex(-1);
+    TextAct(0);
 }
 
 void Form1::ActiveWin() {

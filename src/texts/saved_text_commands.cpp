@@ -32,9 +32,6 @@ void Form1::LoadText() {
     T_rireki->unloadAboveZero();
     Lsttext->clear();
     SavedTextStore::Listing listing = store_.list();
-    if (!listing.anyFile) {
-        T_rireki->setVisible(0, false);
-    }
     if (!listing.names.isEmpty()) {
         sortNames(listing.names, processPendingEvents);
         int row = 0;
@@ -61,6 +58,11 @@ void Form1::LoadText() {
             }
             ++row;
         }
+    }
+    // The tray shows only what exists: without a listed text its first entry would recall
+    // nothing (or show a text deleted meanwhile).
+    if (Lsttext->count() == 0) {
+        T_rireki->setVisible(0, false);
     }
     loading_ = false;
     // Commands that arrived while the sort let events through run now, in order.

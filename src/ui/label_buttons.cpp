@@ -144,13 +144,19 @@ bool Form1::labelButtonEvent(QObject* watched, QEvent* event) {
         case QEvent::MouseMove:
             labelButton_MouseMove(index);
             return true;
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonDblClick: {
+        case QEvent::MouseButtonPress: {
             const auto* mouse = static_cast<QMouseEvent*>(event);
             if (mouse->button() == Qt::LeftButton) {
                 pressedLabel_ = index;
             }
             labelButton_MouseDown(index, mouse->button());
+            return true;
+        }
+        case QEvent::MouseButtonDblClick: {
+            // The second press of a double click looks pressed like any press, but its
+            // release is no second click: a double click acts once.
+            pressedLabel_ = -1;
+            labelButton_MouseDown(index, static_cast<QMouseEvent*>(event)->button());
             return true;
         }
         case QEvent::MouseButtonRelease: {

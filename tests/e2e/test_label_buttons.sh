@@ -51,8 +51,15 @@ expect 10 "the program reads the copied text def" copy_text_seen def
 check "the tray menu opens and closes" measure_tray_menu
 check "the history makes the tray menu taller" test "$TRAY_MENU_HEIGHT" -gt "$empty_height"
 
-check "a left click on the tray icon shows the main window as the active window" show_main_window
+# The tray click alone brings the window to the front with OK armed: nothing else
+# activates it.
+check "a left click on the tray icon is taken" click_tray_anew 1
+expect 20 "the left click shows the main window" window_is_mapped "$PID"
+WINDOW=$(main_window_of "$PID")
+window_is_active() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$WINDOW" ]; }
+expect 10 "the left click makes it the active window" window_is_active
 expect 10 "the shown window arms OK (its frame shows)" shows OK_MARKER "$WHITE"
+
 
 # Pointing arms a button and disarms the one before; the black bar disarms every button.
 point_at CLEAR_FACE

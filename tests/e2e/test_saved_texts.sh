@@ -21,13 +21,13 @@ DELETE_FACE=(182 10)     # face of "削除" (178..235, 3..18)
 DELETE_MARKER=(177 10)
 WHITE='#FFFFFF'
 
-# point_and_click FACE MARKER: points at a label button (which arms it: its white focus
-# frame shows), waits for the frame, then clicks.
+# point_and_click FACE MARKER [CLICKS]: points at a label button (which arms it: its white
+# focus frame shows), waits for the frame, then clicks (twice in a row for a double click).
 point_and_click() {
     local -n face=$1 marker=$2
     xdotool mousemove --window "$WINDOW" "${face[0]}" "${face[1]}" || return 1
     wait_for 10 pixel_is "$WINDOW" "${marker[0]}" "${marker[1]}" "$WHITE" || return 1
-    xdotool click 1
+    xdotool click --repeat "${3:-1}" --delay 60 1
 }
 
 # click_at PLACE [BUTTON]: clicks a place of the main window.
@@ -55,10 +55,12 @@ expect 10 "the clipboard holds the Japanese text" clipboard_matches_file "$japan
 
 check "a left click on the tray icon shows the main window as the active window" show_main_window
 
-# Save with the label button: select the history entry, point at "↑ﾃｷｽﾄに追加", click.
+# Save with the label button: select the history entry, point at "↑ﾃｷｽﾄに追加" and
+# double-click it, which saves once (the second file below is the next save's).
 click_at HISTORY_LINE1
 before=$(date +%y%m%d%H%M%S)
-check "pointing at ↑ﾃｷｽﾄに追加 arms it, and it can be clicked" point_and_click ADD_TEXT_FACE ADD_TEXT_MARKER
+check "pointing at ↑ﾃｷｽﾄに追加 arms it, and it can be double-clicked" \
+    point_and_click ADD_TEXT_FACE ADD_TEXT_MARKER 2
 expect 10 "↑ﾃｷｽﾄに追加 saves the selected history entry as a file" saved_count_is 1
 after=$(date +%y%m%d%H%M%S)
 first=$(saved_files | head -n 1)
@@ -74,6 +76,7 @@ click_at HISTORY_LINE1
 check "a right click on the history list opens its menu" open_menu_at "$WINDOW" "${HISTORY_LINE1[@]}"
 check "ﾃｷｽﾄに追加 can be chosen" choose_menu_entry 1
 expect 10 "ﾃｷｽﾄに追加 saves the selected entry as a second file" saved_count_is 2
+check "the double click before saved only once" saved_count_is 2
 second=$(saved_files | tail -n 1)
 check "the second file's name comes after the first ($second)" test "$second" '>' "$first"
 check "the second file holds the ASCII text alone" cmp "$APP/Temptext/$second" <(printf second)

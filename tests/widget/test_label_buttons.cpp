@@ -5,6 +5,7 @@
 #include <QCursor>
 #include <QFrame>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPushButton>
 
 #include "form1_fixture.h"
@@ -288,9 +289,11 @@ TEST_F(LabelButtonsTest, ClickRunsTheCommandOnlyWhileItsMarkerIsShown) {
 }
 
 TEST_F(LabelButtonsTest, OkCommandActsOnlyWithItsMarker) {
+    writeSaved(QStringLiteral("980101000001.TXT"), QByteArrayLiteral("one"));
     tavro::Form1& f = makeForm();
     showActive();
-    f.TextAct(1);
+    f.Lsttext->setListIndex(0);
+    ASSERT_TRUE(f.Cmdaddclip->isEnabled());
     f.Focus_clear(4);
     f.cmdOK_Click();
     EXPECT_TRUE(f.isVisible());
@@ -302,6 +305,44 @@ TEST_F(LabelButtonsTest, OkCommandActsOnlyWithItsMarker) {
     EXPECT_TRUE(f.isHidden());
     EXPECT_FALSE(f.Cmdaddclip->isEnabled());
     EXPECT_FALSE(f.CmdDeltext->isEnabled());
+    // Shown again from the tray, the window draws what works: no text selected and the two
+    // saved-text buttons in silver, so pointing at them arms nothing.
+    f.trayLeftButtonDown();
+    ASSERT_TRUE(f.isVisible());
+    EXPECT_EQ(f.Lsttext->listIndex(), -1);
+    for (int i : {2, 3}) {
+        EXPECT_EQ(f.Label3[static_cast<size_t>(i)]->palette().color(QPalette::WindowText),
+                  QColor(192, 192, 192))
+            << i;
+    }
+}
+
+TEST_F(LabelButtonsTest, DoubleClickActsOnceAndLooksPressedWhileHeld) {
+    tavro::Form1& f = makeForm();
+    showActive();
+    copyText(QStringLiteral("entry"));
+    f.List1->setListIndex(0);
+    // What the window system delivers for a double click: press, release, then a press that
+    // is also reported as a double click, and its release.
+    QWidget* text = f.Label3[1];
+    const QPoint at = text->rect().center();
+    const auto send = [&](QEvent::Type type) {
+        QMouseEvent event(type, at, text->mapToGlobal(at), Qt::LeftButton,
+                          type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton,
+                          Qt::NoModifier);
+        QApplication::sendEvent(text, &event);
+    };
+    pointAtText(1);
+    ASSERT_EQ(shownMarkers(), QList<int>{1});
+    send(QEvent::MouseButtonPress);
+    send(QEvent::MouseButtonRelease);
+    send(QEvent::MouseButtonPress);
+    send(QEvent::MouseButtonDblClick);
+    EXPECT_TRUE(bordered(1));
+    send(QEvent::MouseButtonRelease);
+    EXPECT_FALSE(bordered(1));
+    EXPECT_EQ(savedNames(), QStringList{QStringLiteral("980828153012.TXT")});
+    EXPECT_EQ(f.Lsttext->count(), 1);
 }
 
 TEST_F(LabelButtonsTest, KeysOnAnArmedCommandButtonRunItsCommand) {

@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QStandardPaths>
+#include <QSystemTrayIcon>
 #include <algorithm>
 
 #include "form1_fixture.h"
@@ -85,6 +86,24 @@ TEST_F(Form1Test, ControlsSitWhereTheLayoutPutsThemInFrontToBackOrder) {
     }
 }
 
+TEST_F(Form1Test, KeyControlsHaveTheirPixelRectanglesAtFifteenTwipsAPixel) {
+    // Worked out by hand from the twip layout (rounded to the nearest pixel), so a wrong
+    // conversion fails here even where the table above converts with the same helper.
+    tavro::Form1& f = makeForm(false);
+    const std::pair<QWidget*, QRect> expected[] = {
+        {f.Picture1, QRect(0, 0, 301, 387)},  {f.List1, QRect(6, 218, 289, 158)},
+        {f.Lsttext, QRect(4, 40, 289, 146)},  {f.Label6[0], QRect(0, 0, 323, 22)},
+        {f.Label5[0], QRect(236, 1, 61, 19)}, {f.Label4[0], QRect(238, 3, 57, 15)},
+        {f.Label3[1], QRect(8, 196, 93, 11)}, {f.Label2, QRect(44, 392, 207, 12)},
+        {f.cmdok, QRect(409, 10, 59, 23)},
+    };
+    for (const auto& [widget, rect] : expected) {
+        EXPECT_EQ(widget->geometry(), rect) << widget->objectName().toStdString();
+    }
+    ASSERT_TRUE(f.Form_Load());
+    EXPECT_EQ(f.size(), QSize(301, 409));
+}
+
 TEST_F(Form1Test, CaptionsColoursAndFontsOfTheWindow) {
     tavro::Form1& f = makeForm(false);
     EXPECT_EQ(f.windowTitle(), QStringLiteral("Tavro!"));
@@ -147,8 +166,12 @@ TEST_F(Form1Test, MenusHoldEveryEntryInOrderAndStayHidden) {
 }
 
 TEST_F(Form1Test, StartUpLeavesAnEmptyHiddenWindowOfWorkingSize) {
-    tavro::Form1& f = makeForm();
-    EXPECT_TRUE(f.isHidden());
+    // Shown before start-up, so only start-up itself can hide it.
+    tavro::Form1& f = makeForm(false);
+    f.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+    ASSERT_TRUE(f.Form_Load());
+    EXPECT_FALSE(f.isVisible());
     EXPECT_EQ(f.List1->count(), 0);
     EXPECT_FALSE(f.Rireki->isVisible(0));
     EXPECT_EQ(f.Rireki->ubound(), 0);
@@ -211,9 +234,10 @@ TEST_F(Form1Test, LaterStartLoadsTheExistingFolderAndASecondCopyIsRefused) {
     tavro::Form1 second(options);
     EXPECT_FALSE(second.Form_Load());
     EXPECT_EQ(messages, QStringList{QStringLiteral("既に起動されています")});
-    // The refused copy touched nothing: no history watching, no window.
+    // The refused copy touched nothing: no history watching, no window ever made.
     EXPECT_FALSE(second.watcher().isHooked());
-    EXPECT_TRUE(second.isHidden());
+    EXPECT_EQ(second.windowHandle(), nullptr);
+    EXPECT_EQ(second.trayIcon(), nullptr);
     EXPECT_TRUE(f.watcher().isHooked());
 }
 
@@ -256,4 +280,28 @@ TEST_F(Form1Test, AProgramFolderThatCantBeWrittenKeepsTheTextsInTheUsersFolder) 
     EXPECT_EQ(f.Lsttext->count(), 1);
     EXPECT_EQ(QDir(userFolder).entryList(QDir::Files).size(), 1);
     QDir(userFolder).removeRecursively();
+}
+
+TEST_F(Form1Test, TrayTipAndShutdownInOrderWithASecondUnhookChangingNothing) {
+    tavro::Form1& f = makeForm(true, true);
+    ASSERT_NE(f.trayIcon(), nullptr);
+    EXPECT_EQ(f.trayIcon()->toolTip(), QStringLiteral("Tavro!"));
+
+    // The clipboard is let go of before the tray icon goes.
+    QStringList order;
+    QObject::connect(f.trayIcon(), &QObject::destroyed, [&] {
+        order.append(f.watcher().isHooked() ? QStringLiteral("icon removed while hooked")
+                                            : QStringLiteral("icon removed after unhook"));
+    });
+    f.Form_Unload();
+    EXPECT_EQ(order, QStringList{QStringLiteral("icon removed after unhook")});
+    EXPECT_EQ(f.trayIcon(), nullptr);
+    EXPECT_FALSE(f.clipboardMonitor()->isStarted());
+
+    // A second unhook, and a second unload, change nothing; no change reaches the history.
+    f.watcher().unhook();
+    f.Form_Unload();
+    EXPECT_FALSE(f.watcher().isHooked());
+    copyText(QStringLiteral("after"));
+    EXPECT_EQ(f.List1->count(), 0);
 }

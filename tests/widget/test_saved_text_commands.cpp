@@ -237,7 +237,8 @@ TEST_F(SavedTextCommandsTest, TrayRecallTakesTheWholeTextOfTheListedFile) {
     // The list's selection and the commands are left as they were; the window stays hidden.
     EXPECT_EQ(f.Lsttext->listIndex(), 1);
     EXPECT_TRUE(commandsAvailable(true));
-    EXPECT_TRUE(f.isHidden());
+    // Never shown at any moment: a window once shown keeps its platform window.
+    EXPECT_EQ(f.windowHandle(), nullptr);
 
     f.T_rireki_Click(1);
     EXPECT_EQ(clipboardText(), QStringLiteral("short"));
@@ -508,6 +509,47 @@ TEST_F(SavedTextCommandsTest, FileThatCannotBeReadIsSkippedAndTheRestLoads) {
     f.Setclip(QStringLiteral("980101000002.TXT"));
     EXPECT_EQ(messages, QStringList{kFailedMessage});
     EXPECT_EQ(clipboardText(), QStringLiteral("three"));
+}
+
+TEST_F(SavedTextCommandsTest, TheTrayListsOnlySavedTextsThatExist) {
+    // What the first saved-text entry of the tray shows after a start with these files.
+    struct Case {
+        const char* files;  // names, comma-separated; "mem" is an unreadable link
+        bool visible;
+        const char* caption;
+    };
+    const Case cases[] = {
+        {"", false, nullptr},
+        {"memo.TXT", false, nullptr},
+        {"980101000001.TXT=mem", false, nullptr},
+        {"memo.TXT,980101000002.TXT", true, "text 980101000002.TXT\r\n"},
+    };
+    for (const Case& c : cases) {
+        QDir(tempText()).removeRecursively();
+        QDir().mkpath(tempText());
+        for (const QString& entry : QString::fromLatin1(c.files).split(u',', Qt::SkipEmptyParts)) {
+            const QString name = entry.section(u'=', 0, 0);
+            if (entry.endsWith(QLatin1String("=mem"))) {
+                ASSERT_TRUE(QFile::link(QStringLiteral("/proc/self/mem"), savedPath(name)));
+            } else {
+                writeSaved(name, "text " + name.toLatin1());
+            }
+        }
+        tavro::Form1& f = makeForm();
+        EXPECT_EQ(f.T_rireki->isVisible(0), c.visible) << c.files;
+        if (c.caption != nullptr) {
+            EXPECT_EQ(f.T_rireki->caption(0), QString::fromLatin1(c.caption)) << c.files;
+        }
+        form.reset();
+    }
+
+    // Deleting the last numbered text while memo.TXT remains takes its entry away.
+    tavro::Form1& f = makeForm();
+    f.Lsttext->setListIndex(0);
+    f.Deltext_Click();
+    EXPECT_EQ(f.Lsttext->count(), 0);
+    EXPECT_FALSE(f.T_rireki->isVisible(0));
+    EXPECT_TRUE(messages.isEmpty());
 }
 
 TEST_F(SavedTextCommandsTest, ListHandlersSwitchTheCommandsOnAndOff) {
