@@ -488,9 +488,15 @@ TEST_F(SavedTextCommandsTest, TwentySavedTextsFillTheListAndFourteenTrayEntries)
 TEST_F(SavedTextCommandsTest, FileThatCannotBeReadIsSkippedAndTheRestLoads) {
     writeSaved(QStringLiteral("980101000001.TXT"), QByteArrayLiteral("one"));
     writeSaved(QStringLiteral("980101000003.TXT"), QByteArrayLiteral("three"));
-    // Opens, but every read fails with an I/O error, even for root.
-    ASSERT_TRUE(QFile::link(QStringLiteral("/proc/self/mem"),
-                            savedPath(QStringLiteral("980101000002.TXT"))));
+    // A regular file of 4,096 bytes whose every read fails (with EINVAL), even for root.
+    const QString unreadable = QStringLiteral("/sys/class/net/lo/speed");
+    {
+        QFile probe(unreadable);
+        ASSERT_TRUE(probe.open(QIODevice::ReadOnly | QIODevice::Unbuffered));
+        char byte = 0;
+        ASSERT_LT(probe.read(&byte, 1), 0) << "reads of " << unreadable.toStdString();
+    }
+    ASSERT_TRUE(QFile::link(unreadable, savedPath(QStringLiteral("980101000002.TXT"))));
     // Neither a folder nor a name that is no number is a saved text.
     ASSERT_TRUE(QDir(tempText()).mkdir(QStringLiteral("123.TXT")));
     writeSaved(QStringLiteral("memo.TXT"), QByteArrayLiteral("memo"));
