@@ -101,10 +101,20 @@ void Form1::saveSelectedEntry() {
         showMessage(this, kSelectEntryToSaveMessage);
         return;
     }
-    const QString name = store_.freeName(options_.clock());
-    const bool written = WriteText(name, historyEntryText(entry));
+    const QString text = historyEntryText(entry);
+    bool saved = store_.save(options_.clock(), text).has_value();
+    if (!saved) {
+        // Temptext may have been replaced by a file, or the program folder removed, since
+        // the start: the texts then go where the start would put them now.
+        bool created = false;
+        const QString folder = chooseSavedTextFolder(&created);
+        if (folder != store_.folder()) {
+            store_ = SavedTextStore(folder);
+            saved = store_.save(options_.clock(), text).has_value();
+        }
+    }
     LoadText();
-    if (!written) {
+    if (!saved) {
         showMessage(this, kOperationFailedMessage);
     }
 }
