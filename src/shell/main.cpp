@@ -21,7 +21,8 @@ int main(int argc, char* argv[]) {
     if (!form.Form_Load()) {
         return 0;
     }
-    const int exitCode = QApplication::exec();
+    // Quitting while the start-up load let events through ends the program here.
+    const int exitCode = form.hasEnded() ? 0 : QApplication::exec();
     tavro::limitShutdownWait(exitCode);
     return exitCode;
 }

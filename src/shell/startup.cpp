@@ -57,7 +57,7 @@ bool Form1::Form_Load() {
     } else {
         LoadText();
     }
-    if (!trayAvailable_) {
+    if (!trayAvailable_ && !unloaded_) {
         // Without a notification area the window is the only way in.
         showMainWindow();
     }
@@ -90,6 +90,10 @@ QString Form1::chooseSavedTextFolder(bool* created) {
     return userFolder;
 }
 
+bool Form1::hasEnded() const {
+    return unloaded_ && AboutBox::current() == nullptr;
+}
+
 void Form1::Form_Unload() {
     if (unloaded_) {
         return;
@@ -109,11 +113,13 @@ void Form1::Form_Unload() {
     } catch (...) {
     }
     // The process ends when no window of the program is left: at once, or when the about
-    // box closes.
+    // box closes. exit() also ends the event loops of message boxes open now (the program
+    // may be inside one); before the main loop runs it changes nothing, and main() asks
+    // hasEnded() instead.
     if (AboutBox* about = AboutBox::current()) {
         QObject::connect(about, &QObject::destroyed, qApp, &QCoreApplication::quit);
     } else {
-        QCoreApplication::quit();
+        QCoreApplication::exit(0);
     }
 }
 

@@ -22,6 +22,9 @@ void Form1::runAfterLoad(void (Form1::*command)()) {
 }
 
 void Form1::LoadText() {
+    if (unloaded_) {
+        return;  // the program is ending: nobody will see the lists
+    }
     if (loading_) {
         // Asked for while a load is sorting: the running load's result is the same folder, so
         // one more load after it is all that is needed.
@@ -36,13 +39,22 @@ void Form1::LoadText() {
         T_rireki->setVisible(0, false);
     }
     if (!listing.names.isEmpty()) {
-        sortNames(listing.names, processPendingEvents);
+        // Once the program is told to end (an event handled here can do that), the sort
+        // finishes without events and nothing more is read.
+        sortNames(listing.names, [this] {
+            if (!unloaded_) {
+                processPendingEvents();
+            }
+        });
         int row = 0;
         qsizetype filesRead = 0;
         for (const QString& name : std::as_const(listing.names)) {
             // Thousands of files take a while to read: let the window answer meanwhile.
             if (++filesRead % kFilesBetweenEventPasses == 0) {
                 processPendingEvents();
+            }
+            if (unloaded_) {
+                break;
             }
             const std::optional<SavedText> text = store_.read(name);
             if (!text) {
@@ -63,7 +75,8 @@ void Form1::LoadText() {
         }
     }
     loading_ = false;
-    // Commands that arrived while the sort let events through run now, in order.
+    // Commands that arrived while the sort let events through run now, in order; also when
+    // the program is ending, so that a text saved before the quit is kept.
     std::vector<void (Form1::*)()> pending;
     pending.swap(afterLoad_);
     for (auto command : pending) {

@@ -1,12 +1,16 @@
 // The window's saved texts in hostile folders: entries that are no regular files, a Temptext
-// folder that went away or was replaced by a file, and a program folder that can't be named.
+// folder that went away or was replaced by a file, a program folder that can't be named, and
+// quitting while a load runs.
 #include <sys/stat.h>
 
 #include <QFileInfo>
+#include <QMetaObject>
 #include <QStandardPaths>
+#include <QSystemTrayIcon>
 
 #include "form1_fixture.h"
 #include "support/fifo_unblocker.h"
+#include "ui/about_box.h"
 
 namespace {
 
@@ -38,6 +42,14 @@ class HostileFolderTest : public Form1Test {
         copyText(text);
         form->List1->setListIndex(0);
         form->AddTxt_Click();
+    }
+
+    // Many saved texts, written in descending order so that the load's sort moves names and
+    // lets events through.
+    void writeManyTexts(int count) {
+        for (int i = count - 1; i >= 0; --i) {
+            writeSaved(nameOf(i), QByteArrayLiteral("text"));
+        }
     }
 };
 
@@ -141,4 +153,54 @@ TEST_F(HostileFolderTest, TemptextGoneOrInTheWayAndProgramFoldersThatCantHoldIt)
     // Never the root of the file system, never the current folder.
     EXPECT_EQ(QFileInfo::exists(QStringLiteral("/Temptext")), rootHadTemptext);
     EXPECT_EQ(QFileInfo::exists(relative), cwdHadRelative);
+}
+
+TEST_F(HostileFolderTest, QuittingWhileALoadRunsEndsTheProgramAtOnce) {
+    constexpr int kTexts = 3000;
+    writeManyTexts(kTexts);
+
+    // 終了 chosen while the start-up load lets events through.
+    bool quitRan = false;
+    QMetaObject::invokeMethod(
+        qApp,
+        [&] {
+            quitRan = true;
+            form->quit_Click();
+        },
+        Qt::QueuedConnection);
+    tavro::Form1& f = makeForm();
+    ASSERT_TRUE(quitRan);
+    EXPECT_LT(f.Lsttext->count(), kTexts) << "the load went on after the quit";
+    EXPECT_EQ(f.trayIcon(), nullptr);
+    EXPECT_TRUE(f.hasEnded());
+    form.reset();
+
+    // The same with the about box open: the program ends when the box closes.
+    QMetaObject::invokeMethod(
+        qApp,
+        [&] {
+            tavro::AboutBox::openBox();
+            form->quit_Click();
+        },
+        Qt::QueuedConnection);
+    makeForm();
+    EXPECT_FALSE(form->hasEnded());
+    ASSERT_NE(tavro::AboutBox::current(), nullptr);
+    tavro::AboutBox::current()->close();
+    EXPECT_TRUE(form->hasEnded());
+    form.reset();
+
+    // A reload after a save, and the window closed meanwhile: the save is kept, the reload
+    // stops.
+    tavro::Form1& g = makeForm();
+    ASSERT_FALSE(g.hasEnded());
+    ASSERT_EQ(g.Lsttext->count(), kTexts);
+    QMetaObject::invokeMethod(
+        qApp, [&] { form->close(); }, Qt::QueuedConnection);
+    saveEntry(QStringLiteral("saved before the close"));
+    EXPECT_EQ(savedBytes(QStringLiteral("980828153012.TXT")),
+              QByteArrayLiteral("saved before the close"));
+    EXPECT_LT(g.Lsttext->count(), kTexts + 1);
+    EXPECT_TRUE(g.hasEnded());
+    EXPECT_TRUE(messages.isEmpty());
 }
