@@ -273,7 +273,7 @@ std::optional<SavedText> SavedTextStore::read(const QString& name) const {
     text.name = name;
     text.excerpt =
         excerptOf(*head, head->size() == kExcerptByteLimit && file.size() > kExcerptByteLimit);
-    // Taken from the open file, so it is the file just read.
+    // Taken from the open file, so it is the file just read; local time from here on.
     text.modified = truncatedToSeconds(file.modified());
     return text;
 }

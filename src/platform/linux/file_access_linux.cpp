@@ -211,8 +211,8 @@ bool RegularFileReader::open(const QString& path) {
     }
     handle_ = fd;
     size_ = info.st_size;
-    modified_ = QDateTime::fromMSecsSinceEpoch(qint64(info.st_mtim.tv_sec) * 1000 +
-                                               info.st_mtim.tv_nsec / 1000000);
+    modified_ = QDateTime::fromMSecsSinceEpoch(
+        qint64(info.st_mtim.tv_sec) * 1000 + info.st_mtim.tv_nsec / 1000000, Qt::UTC);
     return true;
 }
 

@@ -144,7 +144,7 @@ bool RegularFileReader::open(const QString& path) {
                                     info.ftLastWriteTime.dwLowDateTime);
     handle_ = reinterpret_cast<std::intptr_t>(opened.release());
     size_ = qint64((quint64(info.nFileSizeHigh) << 32) | info.nFileSizeLow);
-    modified_ = QDateTime::fromMSecsSinceEpoch((lastWrite - kFileTimeOfUnixEpoch) / 10000);
+    modified_ = QDateTime::fromMSecsSinceEpoch((lastWrite - kFileTimeOfUnixEpoch) / 10000, Qt::UTC);
     return true;
 }
 
