@@ -84,10 +84,6 @@ void Form1::LoadText() {
     }
 }
 
-bool Form1::WriteText(const QString& FName, const QString& txt) {
-    return store_.write(FName, txt);
-}
-
 // The file name a list line stands for: its last 16 characters, but only when they are the
 // listed file's own name; a longer name would otherwise point at another file.
 QString Form1::listedFileName(int row) const {

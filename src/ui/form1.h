@@ -77,7 +77,6 @@ class Form1 : public QWidget {
 
     // ---- saved texts ----
     void LoadText();
-    bool WriteText(const QString& FName, const QString& txt);
     void Setclip(const QString& Tempfile);
     void AddTxt_Click();
     void cmdaddtext_Click();
