@@ -113,9 +113,8 @@ void Form1::Form_Unload() {
     } catch (...) {
     }
     // The process ends when no window of the program is left: at once, or when the about
-    // box closes. exit() also ends the event loops of message boxes open now (the program
-    // may be inside one); before the main loop runs it changes nothing, and main() asks
-    // hasEnded() instead.
+    // box closes. exit() ends every event loop running now, a message box's included; when
+    // this happens before the main loop runs, main() sees hasEnded() and starts none.
     if (AboutBox* about = AboutBox::current()) {
         QObject::connect(about, &QObject::destroyed, qApp, &QCoreApplication::quit);
     } else {
