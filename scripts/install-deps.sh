@@ -5,7 +5,8 @@ set -euo pipefail
 mode=${1:-test}
 
 run_packages=(cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools fonts-ipafont-gothic libgl-dev)
-test_packages=(libgtest-dev googletest xvfb xauth openbox trayer xclip xdotool x11-utils imagemagick)
+test_packages=(libgtest-dev googletest xvfb xauth openbox trayer xclip xdotool x11-utils imagemagick
+  e2fsprogs mount)
 
 packages=("${run_packages[@]}")
 [ "$mode" = test ] && packages+=("${test_packages[@]}")

@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QPixmapCache>
 
+#include "platform/program_folder.h"
 #include "platform/shutdown.h"
 #include "ui/form1.h"
 
@@ -15,12 +16,13 @@ int main(int argc, char* argv[]) {
     QPixmapCache::setCacheLimit(0);
 
     tavro::Form1::Options options;
-    options.programFolder = QCoreApplication::applicationDirPath();
+    options.programFolder = tavro::programFolderPath();
     tavro::Form1 form(options);
     if (!form.Form_Load()) {
         return 0;
     }
-    const int exitCode = QApplication::exec();
+    // Quitting while the start-up load let events through ends the program here.
+    const int exitCode = form.hasEnded() ? 0 : QApplication::exec();
     tavro::limitShutdownWait(exitCode);
     return exitCode;
 }

@@ -57,7 +57,7 @@ bool Form1::Form_Load() {
     } else {
         LoadText();
     }
-    if (!trayAvailable_) {
+    if (!trayAvailable_ && !unloaded_) {
         // Without a notification area the window is the only way in.
         showMainWindow();
     }
@@ -65,22 +65,33 @@ bool Form1::Form_Load() {
 }
 
 QString Form1::chooseSavedTextFolder(bool* created) {
-    const QString folder = options_.programFolder + QStringLiteral("/Temptext");
-    if (QFileInfo::exists(folder)) {
-        *created = false;
-        return folder;
+    *created = false;
+    // A program folder that can't be named (empty) or a relative one would put the texts at
+    // the root of the file system or in the current folder.
+    const QString& program = options_.programFolder;
+    if (QDir::isAbsolutePath(program)) {
+        const QString folder = program + QStringLiteral("/Temptext");
+        const QFileInfo info(folder);
+        if (info.isDir()) {
+            return folder;
+        }
+        // Nothing of that name yet: make it. A file in the way (or a link to nowhere) is left
+        // alone, as is a program folder that can't be written.
+        if (!info.exists() && !info.isSymLink() && QDir().mkdir(folder)) {
+            *created = true;
+            return folder;
+        }
     }
-    if (QDir().mkdir(folder)) {
-        *created = true;
-        return folder;
-    }
-    // The program folder can't be written (installed for all users): keep the texts in the
-    // user's own data folder instead.
+    // The texts live in the user's own data folder instead.
     const QString userFolder =
         QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) +
         QStringLiteral("/Temptext");
     *created = !QFileInfo::exists(userFolder) && QDir().mkpath(userFolder);
     return userFolder;
+}
+
+bool Form1::hasEnded() const {
+    return unloaded_ && AboutBox::current() == nullptr;
 }
 
 void Form1::Form_Unload() {
@@ -102,11 +113,12 @@ void Form1::Form_Unload() {
     } catch (...) {
     }
     // The process ends when no window of the program is left: at once, or when the about
-    // box closes.
+    // box closes. exit() ends every event loop running now, a message box's included; when
+    // this happens before the main loop runs, main() sees hasEnded() and starts none.
     if (AboutBox* about = AboutBox::current()) {
         QObject::connect(about, &QObject::destroyed, qApp, &QCoreApplication::quit);
     } else {
-        QCoreApplication::quit();
+        QCoreApplication::exit(0);
     }
 }
 

@@ -22,6 +22,9 @@ void Form1::runAfterLoad(void (Form1::*command)()) {
 }
 
 void Form1::LoadText() {
+    if (unloaded_) {
+        return;  // the program is ending: nobody will see the lists
+    }
     if (loading_) {
         // Asked for while a load is sorting: the running load's result is the same folder, so
         // one more load after it is all that is needed.
@@ -33,13 +36,22 @@ void Form1::LoadText() {
     Lsttext->clear();
     SavedTextStore::Listing listing = store_.list();
     if (!listing.names.isEmpty()) {
-        sortNames(listing.names, processPendingEvents);
+        // Once the program is told to end (an event handled here can do that), the sort
+        // finishes without events and nothing more is read.
+        sortNames(listing.names, [this] {
+            if (!unloaded_) {
+                processPendingEvents();
+            }
+        });
         int row = 0;
         qsizetype filesRead = 0;
         for (const QString& name : std::as_const(listing.names)) {
             // Thousands of files take a while to read: let the window answer meanwhile.
             if (++filesRead % kFilesBetweenEventPasses == 0) {
                 processPendingEvents();
+            }
+            if (unloaded_) {
+                break;
             }
             const std::optional<SavedText> text = store_.read(name);
             if (!text) {
@@ -65,16 +77,13 @@ void Form1::LoadText() {
         T_rireki->setVisible(0, false);
     }
     loading_ = false;
-    // Commands that arrived while the sort let events through run now, in order.
+    // Commands that arrived while the sort let events through run now, in order; also when
+    // the program is ending, so that a text saved before the quit is kept.
     std::vector<void (Form1::*)()> pending;
     pending.swap(afterLoad_);
     for (auto command : pending) {
         (this->*command)();
     }
-}
-
-bool Form1::WriteText(const QString& FName, const QString& txt) {
-    return store_.write(FName, txt);
 }
 
 // The file name a list line stands for: its last 16 characters, but only when they are the
@@ -103,10 +112,20 @@ void Form1::saveSelectedEntry() {
         showMessage(this, kSelectEntryToSaveMessage);
         return;
     }
-    const QString name = store_.freeName(options_.clock());
-    const bool written = WriteText(name, historyEntryText(entry));
+    const QString text = historyEntryText(entry);
+    bool saved = store_.save(options_.clock(), text).has_value();
+    if (!saved) {
+        // Temptext may have been replaced by a file, or the program folder removed, since
+        // the start: the texts then go where the start would put them now.
+        bool created = false;
+        const QString folder = chooseSavedTextFolder(&created);
+        if (folder != store_.folder()) {
+            store_ = SavedTextStore(folder);
+            saved = store_.save(options_.clock(), text).has_value();
+        }
+    }
     LoadText();
-    if (!written) {
+    if (!saved) {
         showMessage(this, kOperationFailedMessage);
     }
 }

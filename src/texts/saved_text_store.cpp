@@ -4,7 +4,6 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QSet>
 #include <QStringDecoder>
 #include <algorithm>
@@ -21,6 +20,8 @@ namespace {
 constexpr char kUtf8Bom[] = "\xEF\xBB\xBF";
 constexpr qsizetype kUtf8BomLength = 3;
 constexpr int kExtensionLength = 4;  // ".TXT"
+// Names a save tries before it gives up, each taken by another copy meanwhile.
+constexpr int kSaveAttempts = 100;
 
 bool startsWithBom(QByteArrayView bytes) {
     return bytes.size() >= kUtf8BomLength &&
@@ -142,12 +143,11 @@ bool isPlainFileName(const QString& name) {
     return true;
 }
 
-QString readExcerpt(QIODevice& device) {
-    const QByteArray bytes = readUpTo(device, kExcerptByteLimit);
-    const bool cut = bytes.size() == kExcerptByteLimit && !device.atEnd();
-    const QByteArrayView data(bytes);
-    const bool utf8 = startsWithBom(data);
+namespace {
 
+// The excerpt of a file's leading bytes; `cut` tells that the file goes on after them.
+QString excerptOf(QByteArrayView data, bool cut) {
+    const bool utf8 = startsWithBom(data);
     QString excerpt;
     for (qsizetype pos = utf8 ? kUtf8BomLength : 0;
          pos < data.size() && excerpt.size() < kExcerptStopLength;) {
@@ -161,6 +161,13 @@ QString readExcerpt(QIODevice& device) {
         pos = line.next;
     }
     return excerpt;
+}
+
+}  // namespace
+
+QString readExcerpt(QIODevice& device) {
+    const QByteArray bytes = readUpTo(device, kExcerptByteLimit);
+    return excerptOf(bytes, bytes.size() == kExcerptByteLimit && !device.atEnd());
 }
 
 QString savedTextListLine(const SavedText& text) {
@@ -220,7 +227,8 @@ QString decodeSavedText(const QByteArray& bytes) {
     return decodeCodePage932(bytes);
 }
 
-SavedTextStore::SavedTextStore(QString folder) : folder_(std::move(folder)) {}
+SavedTextStore::SavedTextStore(QString folder, NewFileWriter writer)
+    : folder_(std::move(folder)), writer_(std::move(writer)) {}
 
 QString SavedTextStore::pathOf(const QString& name) const {
     return folder_ + u'/' + name;
@@ -234,6 +242,11 @@ SavedTextStore::Listing SavedTextStore::list() const {
     QDirIterator it(folder_, {QStringLiteral("*.TXT")}, QDir::Files);
     while (it.hasNext()) {
         it.next();
+        // QDir::Files lets links through whatever they lead to: a link to a FIFO or a device
+        // is no saved text.
+        if (!it.fileInfo().isFile()) {
+            continue;
+        }
         listing.anyFile = true;
         QString name = it.fileName();
         if (passesNumericTest(name)) {
@@ -247,19 +260,21 @@ std::optional<SavedText> SavedTextStore::read(const QString& name) const {
     if (!isPlainFileName(name)) {
         return std::nullopt;
     }
-    QFile file(pathOf(name));
-    // Unbuffered, so no more than the excerpt's bytes are read from the disk.
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+    RegularFileReader file;
+    if (!file.open(pathOf(name))) {
+        return std::nullopt;
+    }
+    // No more than the excerpt's bytes are read from the disk.
+    const std::optional<QByteArray> head = file.read(kExcerptByteLimit);
+    if (!head) {
         return std::nullopt;
     }
     SavedText text;
     text.name = name;
-    text.excerpt = readExcerpt(file);
-    if (file.error() != QFileDevice::NoError) {
-        return std::nullopt;
-    }
-    // Taken from the open file, so it is the file just read and costs only an fstat.
-    text.modified = truncatedToSeconds(file.fileTime(QFileDevice::FileModificationTime));
+    text.excerpt =
+        excerptOf(*head, head->size() == kExcerptByteLimit && file.size() > kExcerptByteLimit);
+    // Taken from the open file, so it is the file just read; local time from here on.
+    text.modified = truncatedToSeconds(file.modified());
     return text;
 }
 
@@ -267,15 +282,15 @@ std::optional<QString> SavedTextStore::readWhole(const QString& name) const {
     if (!isPlainFileName(name)) {
         return std::nullopt;
     }
-    QFile file(pathOf(name));
-    if (!file.open(QIODevice::ReadOnly)) {
+    RegularFileReader file;
+    if (!file.open(pathOf(name)) || file.size() > kWholeTextByteLimit) {
         return std::nullopt;
     }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
+    const std::optional<QByteArray> bytes = file.read(file.size());
+    if (!bytes) {
         return std::nullopt;
     }
-    const QString decoded = decodeSavedText(bytes);
+    const QString decoded = decodeSavedText(*bytes);
     const QStringView data(decoded);
     if (data.isEmpty()) {
         return std::nullopt;  // no line at all
@@ -293,45 +308,65 @@ std::optional<QString> SavedTextStore::readWhole(const QString& name) const {
 }
 
 QString SavedTextStore::freeName(const QDateTime& now) const {
-    // Every entry counts, whatever its case or kind: a folder of the name would block the
-    // write as well.
+    return savedTextName(firstFreeTime(now));
+}
+
+QDateTime SavedTextStore::firstFreeTime(const QDateTime& from) const {
+    // Every entry counts, whatever its case or kind: a folder or a dangling link of the name
+    // would block the write as well.
     QSet<QString> taken;
     QDirIterator it(folder_, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     while (it.hasNext()) {
         it.next();
         taken.insert(it.fileName().toUpper());
     }
-    QDateTime time = now;
-    QString name = savedTextName(time);
-    while (taken.contains(name.toUpper())) {
+    QDateTime time = from;
+    while (taken.contains(savedTextName(time).toUpper())) {
         time = time.addSecs(1);
-        name = savedTextName(time);
     }
-    return name;
+    return time;
+}
+
+bool SavedTextStore::remakeFolder() const {
+    const QFileInfo info(folder_);
+    if (info.exists() || info.isSymLink()) {
+        return false;  // there after all, or something else is in the way
+    }
+    return QDir().mkdir(folder_);
 }
 
 bool SavedTextStore::write(const QString& name, const QString& text) const {
     if (!isPlainFileName(name)) {
         return false;
     }
-    const QString path = pathOf(name);
-    const QFileInfo existing(path);
-    // A dangling symbolic link does not "exist", but committing would replace it all the same.
-    if (existing.exists() || existing.isSymLink()) {
-        return false;
-    }
-    QSaveFile file(path);
-    // Writing in place would leave a partial file behind on failure.
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return false;
-    }
+    return writer_(folder_, name, encodeSavedText(text)) == NewFileResult::Written;
+}
+
+std::optional<QString> SavedTextStore::save(const QDateTime& now, const QString& text) const {
     const QByteArray bytes = encodeSavedText(text);
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();  // the temporary file goes when `file` does
-        return false;
+    QDateTime from = now;
+    bool folderRemade = false;
+    for (int attempt = 0; attempt < kSaveAttempts; ++attempt) {
+        const QDateTime time = firstFreeTime(from);
+        const QString name = savedTextName(time);
+        switch (writer_(folder_, name, bytes)) {
+            case NewFileResult::Written:
+                return name;
+            case NewFileResult::NameTaken:
+                // Another copy sharing the folder took the name since it was listed.
+                from = time.addSecs(1);
+                break;
+            case NewFileResult::Failed:
+                // The folder may have been removed since the start; anything else that failed
+                // fails again.
+                if (folderRemade || !remakeFolder()) {
+                    return std::nullopt;
+                }
+                folderRemade = true;
+                break;
+        }
     }
-    return file.commit();
+    return std::nullopt;
 }
 
 bool SavedTextStore::remove(const QString& name) const {

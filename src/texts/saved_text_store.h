@@ -7,6 +7,8 @@
 #include <functional>
 #include <optional>
 
+#include "platform/file_access.h"
+
 // The saved texts: one file each in the Temptext folder, named by the moment of saving
 // ("YYMMDDHHMMSS.TXT"), holding the text in Shift-JIS (code page 932) with nothing added.
 // A text that has no Shift-JIS form is kept as UTF-8 behind a byte-order mark instead.
@@ -27,6 +29,9 @@ inline constexpr int kTraySavedTextLimit = 14;
 // No more than this many bytes of a file are read for its excerpt, so a file whose first
 // line is megabytes long costs no more than a short one.
 inline constexpr qint64 kExcerptByteLimit = 4096;
+// A file larger than this is no text to put on the clipboard (a sparse file of gigabytes, say):
+// recalling it fails instead of exhausting the memory.
+inline constexpr qint64 kWholeTextByteLimit = qint64(256) << 20;
 
 // One saved text as the list shows it.
 struct SavedText {
@@ -71,9 +76,15 @@ QByteArray encodeSavedText(const QString& text);
 // Converts file bytes back: UTF-8 when they start with the byte-order mark, Shift-JIS otherwise.
 QString decodeSavedText(const QByteArray& bytes);
 
+// Writes a new file whole or not at all, never replacing an entry (see writeNewFile).
+using NewFileWriter =
+    std::function<NewFileResult(const QString& folder, const QString& name, QByteArrayView bytes)>;
+
 class SavedTextStore {
   public:
-    explicit SavedTextStore(QString folder);
+    // `writer` makes every new file; tests wrap the platform's to act between the choice of a
+    // name and its writing, as another copy of the program sharing the folder can.
+    explicit SavedTextStore(QString folder, NewFileWriter writer = writeNewFile);
 
     const QString& folder() const { return folder_; }
     QString pathOf(const QString& name) const;
@@ -82,30 +93,47 @@ class SavedTextStore {
         bool anyFile = false;  // at least one "*.TXT" file (any case) was found
         QStringList names;     // those that pass the numeric test, in no particular order
     };
-    // Lists the normal (not hidden, not folder) files matching "*.TXT" without regard to case.
+    // Lists the regular files (links followed; not hidden) matching "*.TXT" without regard
+    // to case. FIFOs, devices, sockets and folders are left out, links to them too.
     Listing list() const;
 
-    // Reads a listed file's excerpt and modified time; nothing when it can't be opened or read.
+    // Reads a listed file's excerpt and modified time; nothing when it is no regular file or
+    // can't be opened or read. Nothing past the file's size when opened is read.
     std::optional<SavedText> read(const QString& name) const;
 
     // The whole text of a saved text for the clipboard: every line followed by CR LF, then the
-    // last CR LF removed. Nothing when the name is not a plain name, the file can't be read, or
-    // it holds no line at all (an empty file).
+    // last CR LF removed. Nothing when the name is not a plain name, the file is no regular
+    // file, larger than kWholeTextByteLimit or can't be read, or it holds no line at all (an
+    // empty file).
     std::optional<QString> readWhole(const QString& name) const;
 
     // The first name from `now` on, a second later each step, that no file in the folder has.
     QString freeName(const QDateTime& now) const;
 
     // Writes a new file whole or not at all. Refuses names that are not plain names and
-    // names of files that exist already, so no saved text is ever overwritten.
+    // names of entries that exist already, so no saved text is ever overwritten. False, with
+    // nothing left behind, when any byte could not be written to the disk.
     bool write(const QString& name, const QString& text) const;
+
+    // Saves a text as a new saved text: under the first free name from `now` on, and when
+    // another copy of the program takes that name before it is written, under the next free
+    // one after it. A folder removed meanwhile is made again (the folder alone, not its
+    // parents). The name used, or nothing when the text could not be saved whole; nothing is
+    // left behind then.
+    std::optional<QString> save(const QDateTime& now, const QString& text) const;
 
     // Deletes the named file. False when the name is not plain or the file can't be removed
     // (for instance because it is gone).
     bool remove(const QString& name) const;
 
   private:
+    // The first second from `from` on whose name no entry of the folder has.
+    QDateTime firstFreeTime(const QDateTime& from) const;
+    // Makes the folder again when nothing of its name is there; false otherwise.
+    bool remakeFolder() const;
+
     QString folder_;
+    NewFileWriter writer_;
 };
 
 }  // namespace tavro

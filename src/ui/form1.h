@@ -49,6 +49,9 @@ class Form1 : public QWidget {
     bool Form_Load();
     void Form_Unload();
     void quit_Click();
+    // True once the program was told to end and no window of it is left: also when that
+    // happened while start-up let events through, before the event loop runs.
+    bool hasEnded() const;
 
     // ---- tray and window ----
     void Taskview();
@@ -74,7 +77,6 @@ class Form1 : public QWidget {
 
     // ---- saved texts ----
     void LoadText();
-    bool WriteText(const QString& FName, const QString& txt);
     void Setclip(const QString& Tempfile);
     void AddTxt_Click();
     void cmdaddtext_Click();

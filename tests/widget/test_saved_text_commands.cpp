@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QMetaObject>
 #include <QPushButton>
+#include <QStandardPaths>
 
 #include "form1_fixture.h"
 
@@ -489,9 +490,15 @@ TEST_F(SavedTextCommandsTest, TwentySavedTextsFillTheListAndFourteenTrayEntries)
 TEST_F(SavedTextCommandsTest, FileThatCannotBeReadIsSkippedAndTheRestLoads) {
     writeSaved(QStringLiteral("980101000001.TXT"), QByteArrayLiteral("one"));
     writeSaved(QStringLiteral("980101000003.TXT"), QByteArrayLiteral("three"));
-    // Opens, but every read fails with an I/O error, even for root.
-    ASSERT_TRUE(QFile::link(QStringLiteral("/proc/self/mem"),
-                            savedPath(QStringLiteral("980101000002.TXT"))));
+    // A regular file of 4,096 bytes whose every read fails (with EINVAL), even for root.
+    const QString unreadable = QStringLiteral("/sys/class/net/lo/speed");
+    {
+        QFile probe(unreadable);
+        ASSERT_TRUE(probe.open(QIODevice::ReadOnly | QIODevice::Unbuffered));
+        char byte = 0;
+        ASSERT_LT(probe.read(&byte, 1), 0) << "reads of " << unreadable.toStdString();
+    }
+    ASSERT_TRUE(QFile::link(unreadable, savedPath(QStringLiteral("980101000002.TXT"))));
     // Neither a folder nor a name that is no number is a saved text.
     ASSERT_TRUE(QDir(tempText()).mkdir(QStringLiteral("123.TXT")));
     writeSaved(QStringLiteral("memo.TXT"), QByteArrayLiteral("memo"));
@@ -702,21 +709,36 @@ TEST_F(SavedTextCommandsTest, TenThousandTextsLoadInNameOrderWithFourteenTrayEnt
 TEST_F(SavedTextCommandsTest, ASaveThatCannotBeWrittenSaysSoAndKeepsTheEntry) {
     tavro::Form1& f = makeForm();
     copyText(QStringLiteral("keep me"));
-    // The folder goes away behind the program's back; the save has nowhere to go.
+    // Behind the program's back a file takes the place of Temptext, and another file blocks
+    // the user's folder, where the texts would go instead: the save has nowhere to go.
     ASSERT_TRUE(QDir(tempText()).removeRecursively());
+    QFile inTheWay(tempText());
+    ASSERT_TRUE(inTheWay.open(QIODevice::WriteOnly));
+    inTheWay.close();
+    const QString userFolder =
+        QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) +
+        QStringLiteral("/Temptext");
+    QDir(userFolder).removeRecursively();
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(userFolder).path()));
+    QFile userBlocker(userFolder);
+    ASSERT_TRUE(userBlocker.open(QIODevice::WriteOnly));
+    userBlocker.close();
+
     f.List1->setListIndex(0);
     f.AddTxt_Click();
     EXPECT_EQ(messages, QStringList{tavro::kOperationFailedMessage});
-    EXPECT_FALSE(QFileInfo::exists(tempText()));
+    EXPECT_TRUE(QFileInfo(tempText()).isFile());
     ASSERT_EQ(f.List1->count(), 1);
     EXPECT_TRUE(f.List1->line(0).endsWith(QStringLiteral("| keep me")));
     EXPECT_EQ(f.Lsttext->count(), 0);
 
-    // Once the folder is back, the same entry saves.
+    // Once the file is gone, the same entry saves: the save makes Temptext again.
     messages.clear();
-    ASSERT_TRUE(QDir().mkpath(tempText()));
+    ASSERT_TRUE(QFile::remove(tempText()));
     f.List1->setListIndex(0);
     f.AddTxt_Click();
     EXPECT_TRUE(messages.isEmpty());
     EXPECT_EQ(savedNames(), QStringList{QStringLiteral("980828153012.TXT")});
+    EXPECT_EQ(f.Lsttext->count(), 1);
+    QFile::remove(userFolder);
 }

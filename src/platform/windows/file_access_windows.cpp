@@ -1,0 +1,174 @@
+// New files written whole or not at all, and reads of regular files only, with Win32 calls.
+#include <windows.h>
+
+#include <QDir>
+#include <QRandomGenerator>
+#include <algorithm>
+
+#include "platform/file_access.h"
+
+namespace tavro {
+
+namespace {
+
+// The most one ReadFile or WriteFile call is asked to move.
+constexpr qint64 kChunk = qint64(1) << 30;
+// Tries at a temporary name before giving up (each name is random, so clashes are rare).
+constexpr int kTemporaryNameTries = 100;
+// 100-nanosecond intervals from 1601-01-01 (FILETIME) to 1970-01-01.
+constexpr qint64 kFileTimeOfUnixEpoch = 116444736000000000LL;
+
+std::wstring nativePath(const QString& path) {
+    return QDir::toNativeSeparators(path).toStdWString();
+}
+
+// Closes a handle when it goes out of scope.
+class Handle {
+  public:
+    explicit Handle(HANDLE handle) : handle_(handle) {}
+    ~Handle() {
+        if (valid()) {
+            ::CloseHandle(handle_);
+        }
+    }
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+
+    HANDLE get() const { return handle_; }
+    bool valid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
+    // Closes now; false when closing reports an error. The handle is gone either way.
+    bool close() {
+        const HANDLE handle = handle_;
+        handle_ = INVALID_HANDLE_VALUE;
+        return ::CloseHandle(handle) != 0;
+    }
+    // Gives the handle up without closing it.
+    HANDLE release() {
+        const HANDLE handle = handle_;
+        handle_ = INVALID_HANDLE_VALUE;
+        return handle;
+    }
+
+  private:
+    HANDLE handle_;
+};
+
+// Writes every byte and flushes them to the disk; a full disk shows up as a failed or short
+// write, or as a failed flush.
+bool writeAndFlush(HANDLE file, QByteArrayView bytes) {
+    const char* data = bytes.data();
+    qint64 left = bytes.size();
+    while (left > 0) {
+        const DWORD chunk = DWORD(std::min(left, kChunk));
+        DWORD written = 0;
+        if (!::WriteFile(file, data, chunk, &written, nullptr) || written == 0) {
+            return false;
+        }
+        data += written;
+        left -= written;
+    }
+    return ::FlushFileBuffers(file) != 0;
+}
+
+// A name that the saved-text listing never takes.
+QString temporaryName() {
+    return QStringLiteral(".tavro-") +
+           QString::number(QRandomGenerator::global()->generate64(), 16) + QStringLiteral(".tmp");
+}
+
+}  // namespace
+
+NewFileResult writeNewFile(const QString& folder, const QString& name, QByteArrayView bytes) {
+    const std::wstring target = nativePath(folder + u'/' + name);
+    std::wstring temporary;
+    HANDLE created = INVALID_HANDLE_VALUE;
+    for (int i = 0; i < kTemporaryNameTries && created == INVALID_HANDLE_VALUE; ++i) {
+        temporary = nativePath(folder + u'/' + temporaryName());
+        created = ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (created == INVALID_HANDLE_VALUE && ::GetLastError() != ERROR_FILE_EXISTS &&
+            ::GetLastError() != ERROR_ALREADY_EXISTS) {
+            return NewFileResult::Failed;
+        }
+    }
+    Handle file(created);
+    if (!file.valid()) {
+        return NewFileResult::Failed;
+    }
+    const bool whole = writeAndFlush(file.get(), bytes);
+    if (!file.close() || !whole) {
+        ::DeleteFileW(temporary.c_str());
+        return NewFileResult::Failed;
+    }
+    // Without MOVEFILE_REPLACE_EXISTING the move fails when the name exists.
+    if (::MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) {
+        return NewFileResult::Written;
+    }
+    const DWORD error = ::GetLastError();
+    ::DeleteFileW(temporary.c_str());
+    return error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS ? NewFileResult::NameTaken
+                                                                       : NewFileResult::Failed;
+}
+
+RegularFileReader::~RegularFileReader() {
+    close();
+}
+
+void RegularFileReader::close() {
+    if (handle_ != -1) {
+        ::CloseHandle(reinterpret_cast<HANDLE>(handle_));
+    }
+    handle_ = -1;
+    size_ = 0;
+    position_ = 0;
+    modified_ = QDateTime();
+}
+
+bool RegularFileReader::open(const QString& path) {
+    close();
+    // Links are followed; sharing everything lets other programs go on using the file.
+    const HANDLE file = ::CreateFileW(nativePath(path).c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    Handle opened(file);
+    // A disk file, not a console, pipe or other device; and no folder.
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (::GetFileType(file) != FILE_TYPE_DISK || !::GetFileInformationByHandle(file, &info) ||
+        (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) != 0) {
+        return false;
+    }
+    const qint64 lastWrite = qint64((quint64(info.ftLastWriteTime.dwHighDateTime) << 32) |
+                                    info.ftLastWriteTime.dwLowDateTime);
+    handle_ = reinterpret_cast<std::intptr_t>(opened.release());
+    size_ = qint64((quint64(info.nFileSizeHigh) << 32) | info.nFileSizeLow);
+    modified_ = QDateTime::fromMSecsSinceEpoch((lastWrite - kFileTimeOfUnixEpoch) / 10000, Qt::UTC);
+    return true;
+}
+
+std::optional<QByteArray> RegularFileReader::read(qint64 count) {
+    if (handle_ == -1) {
+        return std::nullopt;
+    }
+    const qint64 wanted = std::max<qint64>(0, std::min(count, size_ - position_));
+    QByteArray bytes(wanted, Qt::Uninitialized);
+    qint64 got = 0;
+    while (got < wanted) {
+        DWORD n = 0;
+        if (!::ReadFile(reinterpret_cast<HANDLE>(handle_), bytes.data() + got,
+                        DWORD(std::min(wanted - got, kChunk)), &n, nullptr)) {
+            return std::nullopt;
+        }
+        if (n == 0) {
+            break;  // the file shrank since it was opened
+        }
+        got += n;
+    }
+    bytes.truncate(got);
+    position_ += got;
+    return bytes;
+}
+
+}  // namespace tavro
