@@ -106,24 +106,28 @@ void Form1::Setclip(const QString& Tempfile) {
     putOnClipboard(*text);
 }
 
+bool Form1::WriteText(const QString& txt) {
+    if (store_.save(options_.clock(), txt)) {
+        return true;
+    }
+    // Temptext may have been replaced by a file, or the program folder removed, since the
+    // start: the texts then go where the start would put them now.
+    bool created = false;
+    const QString folder = chooseSavedTextFolder(&created);
+    if (folder == store_.folder()) {
+        return false;
+    }
+    store_ = SavedTextStore(folder);
+    return store_.save(options_.clock(), txt).has_value();
+}
+
 void Form1::saveSelectedEntry() {
     const QString entry = List1->line(List1->listIndex());
     if (entry.isEmpty()) {
         showMessage(this, kSelectEntryToSaveMessage);
         return;
     }
-    const QString text = historyEntryText(entry);
-    bool saved = store_.save(options_.clock(), text).has_value();
-    if (!saved) {
-        // Temptext may have been replaced by a file, or the program folder removed, since
-        // the start: the texts then go where the start would put them now.
-        bool created = false;
-        const QString folder = chooseSavedTextFolder(&created);
-        if (folder != store_.folder()) {
-            store_ = SavedTextStore(folder);
-            saved = store_.save(options_.clock(), text).has_value();
-        }
-    }
+    const bool saved = WriteText(historyEntryText(entry));
     LoadText();
     if (!saved) {
         showMessage(this, kOperationFailedMessage);

@@ -77,6 +77,9 @@ class Form1 : public QWidget {
 
     // ---- saved texts ----
     void LoadText();
+    // Saves a text as a new saved text under the first free name from now on; false, with
+    // nothing left behind, when it could not be written whole.
+    bool WriteText(const QString& txt);
     void Setclip(const QString& Tempfile);
     void AddTxt_Click();
     void cmdaddtext_Click();
