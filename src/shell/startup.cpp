@@ -4,8 +4,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
-#include <QSystemTrayIcon>
 
+#include "platform/tray_icon.h"
 #include "shell/messages.h"
 #include "shell/single_instance.h"
 #include "shell/toolkit.h"
@@ -94,10 +94,9 @@ void Form1::Form_Unload() {
     } catch (...) {
     }
     try {
-        if (TrayData_ != nullptr) {
+        if (TrayData_) {
             TrayData_->hide();
-            delete TrayData_;
-            TrayData_ = nullptr;
+            TrayData_.reset();
         }
     } catch (...) {
     }
