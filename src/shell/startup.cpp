@@ -6,6 +6,7 @@
 #include <QStandardPaths>
 
 #include "platform/tray_icon.h"
+#include "shell/desktop_entry.h"
 #include "shell/messages.h"
 #include "shell/single_instance.h"
 #include "shell/toolkit.h"
@@ -66,15 +67,17 @@ bool Form1::Form_Load() {
 
 QString Form1::chooseSavedTextFolder(bool* created) {
     const QString folder = options_.programFolder + QStringLiteral("/Temptext");
-    if (QFileInfo::exists(folder)) {
+    // An installed program's folder (PREFIX/bin) is the system's, even where it can be written.
+    const bool installed = runsFromInstalledPrefix(options_.programFolder);
+    if (!installed && QFileInfo::exists(folder)) {
         *created = false;
         return folder;
     }
-    if (QDir().mkdir(folder)) {
+    if (!installed && QDir().mkdir(folder)) {
         *created = true;
         return folder;
     }
-    // The program folder can't be written (installed for all users): keep the texts in the
+    // The program folder can't be written, or is an installation's: keep the texts in the
     // user's own data folder instead.
     const QString userFolder =
         QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) +
