@@ -1,8 +1,7 @@
 // The tray menu as a StatusNotifierItem tray reads it over D-Bus (com.canonical.dbusmenu):
 // the entries of the real tray menu in order with their captions, separators and hidden
-// entries, one LayoutUpdated per change, clicks that run the entries, and the D-Bus types.
+// entries, one LayoutUpdated per change, clicks that run the entries, and the icon's pixels.
 #include <QAction>
-#include <QDBusMetaType>
 #include <QImage>
 #include <QMenu>
 #include <QPixmap>
@@ -55,22 +54,6 @@ TEST(DBusMenuLabel, QtMnemonicsBecomeUnderscoresAndUnderscoresAreDoubled) {
     for (const auto& [qt, dbus] : cases) {
         EXPECT_EQ(tavro::dbusMenuLabel(qt), dbus) << qt.toStdString();
     }
-}
-
-TEST(DBusMenuTypes, SignaturesAreTheOnesTheProtocolsName) {
-    // Creating the exporter and the item registers their types.
-    QMenu menu;
-    DBusMenuExporter exporter(&menu);
-    tavro::StatusNotifierItem item(QIcon(), QStringLiteral("Tavro!"), &menu);
-    auto signature = [](QMetaType type) {
-        return QString::fromLatin1(QDBusMetaType::typeToSignature(type));
-    };
-    EXPECT_EQ(signature(QMetaType::fromType<DBusMenuLayoutItem>()), "(ia{sv}av)");
-    EXPECT_EQ(signature(QMetaType::fromType<QList<tavro::DBusMenuItem>>()), "a(ia{sv})");
-    EXPECT_EQ(signature(QMetaType::fromType<QList<tavro::DBusMenuItemKeys>>()), "a(ias)");
-    EXPECT_EQ(signature(QMetaType::fromType<QList<tavro::DBusMenuEvent>>()), "a(isvu)");
-    EXPECT_EQ(signature(QMetaType::fromType<QList<tavro::StatusNotifierPixmap>>()), "a(iiay)");
-    EXPECT_EQ(signature(QMetaType::fromType<tavro::StatusNotifierToolTip>()), "(sa(iiay)ss)");
 }
 
 TEST(StatusNotifierPixmaps, EveryTraySizeInNetworkOrderArgb) {
