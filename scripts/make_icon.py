@@ -16,12 +16,20 @@ padded to a multiple of four bytes.  The 16x16 images are hand-drawn pixel
 maps; the 32x32 ones are drawn with a few simple primitives.  Only the Python
 standard library is used and the output is byte-for-byte deterministic.
 
+With --hicolor FOLDER it writes the same icon as the PNG files a Linux
+desktop's menus and docks use instead, FOLDER/NxN/apps/<id>.png for N = 16,
+32, 48, 64 and 128: the 256-colour pictures, the 16x16 one at 16 and at 48
+(three times), the 32x32 one at 32, 64 and 128 (two and four times).  Whole
+multiples of the hand-placed pixels keep every edge sharp.
+
 Usage: scripts/make_icon.py [output.ico]
+       scripts/make_icon.py --hicolor FOLDER
 """
 
 import os
 import struct
 import sys
+import zlib
 
 # --------------------------------------------------------------------------
 # Colours.  Keys are the one-letter codes used by the pixel maps; '.' means
@@ -271,7 +279,51 @@ def build():
     return out + b"".join(blobs)
 
 
+# --------------------------------------------------------------------------
+# PNG writer (RGBA, 8 bits a channel) for the desktop's icon theme.
+# --------------------------------------------------------------------------
+DESKTOP_ID = "io.github.tavro.Tavro"
+
+# Size in pixels -> (picture, how many times each pixel is repeated).
+HICOLOR_SIZES = {16: ("16", 1), 32: ("32", 1), 48: ("16", 3), 64: ("32", 2),
+                 128: ("32", 4)}
+
+
+def png_chunk(kind, data):
+    body = kind + data
+    return (struct.pack(">I", len(data)) + body
+            + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF))
+
+
+def png(rows, colours, scale):
+    size = len(rows) * scale
+    raw = b""
+    for row in rows:
+        line = b"".join(
+            (bytes(colours[c]) + b"\xff" if c != "." else b"\0\0\0\0") * scale
+            for c in row)
+        raw += (b"\0" + line) * scale  # filter type 0 on every scanline
+    header = struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)
+    return (b"\x89PNG\r\n\x1a\n" + png_chunk(b"IHDR", header)
+            + png_chunk(b"IDAT", zlib.compress(raw, 9)) + png_chunk(b"IEND", b""))
+
+
+def write_hicolor(folder):
+    colours = dict(COLOURS)
+    colours.update(COLOURS_256)
+    pictures = {"16": icon16(True), "32": icon32(True)}
+    for size, (picture, scale) in sorted(HICOLOR_SIZES.items()):
+        path = os.path.join(folder, "%dx%d" % (size, size), "apps", DESKTOP_ID + ".png")
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        with open(path, "wb") as f:
+            f.write(png(pictures[picture], colours, scale))
+        print("wrote %s" % os.path.normpath(path))
+
+
 def main():
+    if len(sys.argv) == 3 and sys.argv[1] == "--hicolor":
+        write_hicolor(sys.argv[2])
+        return
     here = os.path.dirname(os.path.abspath(__file__))
     default = os.path.join(here, os.pardir, "src", "ui", "tavro.ico")
     path = sys.argv[1] if len(sys.argv) > 1 else default

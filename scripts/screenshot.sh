@@ -5,8 +5,14 @@
 #   label-pressed.png      the left button held down on "ｸﾘｱ"
 #   tray-menu.png          the tray menu
 #   about-box.png          the about box
+#   tray-menu-dbus.png     the tray menu as drawn beside XEmbed trays, next to the same menu as
+#                          a StatusNotifierItem tray reads it over D-Bus (GetLayout)
 # Usage: scripts/screenshot.sh [BINARY] [OUTPUT_FOLDER]   (defaults: build/tavro, docs/)
 set -euo pipefail
+# A D-Bus session of its own, for the StatusNotifierItem tray at the end.
+if [ -z "${SCREENSHOT_PRIVATE_BUS:-}" ]; then
+    SCREENSHOT_PRIVATE_BUS=1 exec dbus-run-session -- bash "$0" "$@"
+fi
 here=$(cd "$(dirname "$0")" && pwd)
 top=$(cd "$here/.." && pwd)
 binary=$(readlink -f "${1:-$top/build/tavro}")
@@ -21,7 +27,7 @@ cleanup() {
     stop_desktop
     rm -rf "$work"
 }
-start_desktop
+start_desktop --keep-bus
 trap cleanup EXIT
 
 install_tavro "$binary" "$work/app"
@@ -117,3 +123,60 @@ wait_for 10 window_named "$pid" 'ﾊﾞｰｼﾞｮﾝ情報'
 about=$(window_named "$pid" 'ﾊﾞｰｼﾞｮﾝ情報')
 sleep 1
 shot about-box "$about"
+
+# The same tray menu as a StatusNotifierItem tray reads it: a watcher comes, the program moves
+# its icon there, and the menu's layout is read over D-Bus and drawn as a list beside the
+# picture of the XEmbed menu (hidden entries in grey, as the protocol marks them).
+sni=(/usr/bin/python3 "$top/tests/e2e/sni.py")
+"${sni[@]}" watcher 2>/dev/null &
+DESKTOP_PIDS+=($!)
+wait_for 10 "${sni[@]}" watcher-running
+item_of_program() { "${sni[@]}" items | grep -m1 -e "-$pid-"; }
+wait_for 10 item_of_program
+item=$(item_of_program)
+"${sni[@]}" menu "$item" >"$work/menu.txt"
+font=$(fc-match -f '%{file}' IPAPGothic)
+# The Japanese face has no line-break mark (↵): the mark is drawn in a face that has it.
+mark_font=$(fc-match -f '%{file}' 'DejaVu Sans')
+row=0
+# text_row COLOUR TEXT: one entry of the list as a picture, 300 x 22 px; its file in ROW_FILE.
+text_row() {
+    local colour=$1 rest=$2 part parts=()
+    while [ -n "$rest" ]; do
+        part=${rest%%↵*}
+        [ -n "$part" ] && parts+=(\( -background white -fill "$colour" -font "$font" -pointsize 12 label:"$part" \))
+        [ "$part" = "$rest" ] && break
+        parts+=(\( -background white -fill "$colour" -font "$mark_font" -pointsize 11 label:"↵" \))
+        rest=${rest#*↵}
+    done
+    row=$((row + 1))
+    ROW_FILE=$work/row.$row.png
+    convert "${parts[@]}" -gravity Center +append -gravity West -background white \
+        -splice 6x0 -extent 300x22 "$ROW_FILE"
+}
+rows=()
+while IFS= read -r line; do
+    case $line in
+        -) rows+=(\( -size 300x9 xc:white -fill '#a0a0a0' -draw 'rectangle 4,4 296,4' \)) ;;
+        "(hidden) "*)
+            text_row '#a0a0a0' "${line#(hidden) }   (visible: false)"
+            rows+=("$ROW_FILE")
+            ;;
+        *)
+            text_row black "$line"
+            rows+=("$ROW_FILE")
+            ;;
+    esac
+done <"$work/menu.txt"
+convert "${rows[@]}" -append -bordercolor '#c0c0c0' -border 1 "$work/listing.png"
+caption() {
+    convert -size "$1x30" -background white -fill black -font "$font" -pointsize 12 \
+        -gravity SouthWest label:"$2" "$3"
+}
+caption 300 "XEmbed tray: the menu Tavro opens" "$work/left-caption.png"
+caption 320 "StatusNotifierItem tray: GetLayout over D-Bus" "$work/right-caption.png"
+convert \( "$work/left-caption.png" "$out/tray-menu.png" -background white -append \) \
+    \( -size 20x1 xc:white \) \
+    \( "$work/right-caption.png" "$work/listing.png" -background white -append \) \
+    -background white +append -bordercolor white -border 10 "$out/tray-menu-dbus.png"
+echo "wrote $out/tray-menu-dbus.png"

@@ -24,11 +24,19 @@ _tray_manager_running() {
     # trayer owns the _NET_SYSTEM_TRAY_S0 selection once its panel window exists.
     xdotool search --classname trayer >/dev/null 2>&1 || xdotool search --class trayer >/dev/null 2>&1
 }
+_tray_manager_gone() { ! _tray_manager_running; }
 
-# start_desktop [--no-tray]
+# start_desktop [--no-tray] [--keep-bus]: --no-tray starts no notification area (start_tray
+# starts one later); --keep-bus lets the programs use the D-Bus session of DBUS_SESSION_BUS_ADDRESS
+# (a private one from dbus-run-session), which is otherwise hidden from them.
 start_desktop() {
-    local with_tray=1
-    [ "${1:-}" = --no-tray ] && with_tray=0
+    local with_tray=1 keep_bus=0 option
+    for option in "$@"; do
+        case $option in
+            --no-tray) with_tray=0 ;;
+            --keep-bus) keep_bus=1 ;;
+        esac
+    done
     # The server picks a free display number itself and writes it to the file, so desktops
     # started side by side never collide.
     local number_file
@@ -41,18 +49,36 @@ start_desktop() {
     wait_for 20 test -s "$number_file" || return 1
     export DISPLAY=":$(tr -d '[:space:]' <"$number_file")"
     rm -f "$number_file"
-    unset WAYLAND_DISPLAY DBUS_SESSION_BUS_ADDRESS
+    unset WAYLAND_DISPLAY
+    [ "$keep_bus" = 1 ] || unset DBUS_SESSION_BUS_ADDRESS
+    # A runtime folder of the desktop's own: no user's session bus is found through it.
+    DESKTOP_RUNTIME_DIR=$(mktemp -d)
+    export XDG_RUNTIME_DIR=$DESKTOP_RUNTIME_DIR
     export QT_QPA_PLATFORM=xcb
     wait_for 20 xdpyinfo || return 1
     openbox >"${DESKTOP_LOG:-/dev/null}" 2>&1 &
     DESKTOP_PIDS+=($!)
     wait_for 20 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' || return 1
     if [ "$with_tray" = 1 ]; then
-        trayer --edge top --align right --widthtype request --height 24 --SetDockType true \
-            --transparent false --tint 0x404040 --expand true >/dev/null 2>&1 &
-        DESKTOP_PIDS+=($!)
-        wait_for 20 _tray_manager_running || return 1
+        start_tray || return 1
     fi
+}
+
+# start_tray: starts trayer, the notification area, and waits until it runs; its pid is in
+# TRAYER_PID.
+start_tray() {
+    trayer --edge top --align right --widthtype request --height 24 --SetDockType true \
+        --transparent false --tint 0x404040 --expand true >/dev/null 2>&1 &
+    TRAYER_PID=$!
+    DESKTOP_PIDS+=("$TRAYER_PID")
+    wait_for 20 _tray_manager_running
+}
+
+# stop_tray: ends the notification area started last and waits until it is gone.
+stop_tray() {
+    kill "$TRAYER_PID" 2>/dev/null
+    wait "$TRAYER_PID" 2>/dev/null
+    wait_for 20 _tray_manager_gone
 }
 
 stop_desktop() {
@@ -65,6 +91,8 @@ stop_desktop() {
     done
     wait 2>/dev/null
     DESKTOP_PIDS=()
+    [ -n "${DESKTOP_RUNTIME_DIR:-}" ] && rm -rf "$DESKTOP_RUNTIME_DIR"
+    DESKTOP_RUNTIME_DIR=
 }
 
 TAVRO_PIDS=()

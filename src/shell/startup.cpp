@@ -4,8 +4,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
-#include <QSystemTrayIcon>
 
+#include "platform/tray_icon.h"
+#include "shell/desktop_entry.h"
 #include "shell/messages.h"
 #include "shell/single_instance.h"
 #include "shell/toolkit.h"
@@ -67,9 +68,10 @@ bool Form1::Form_Load() {
 QString Form1::chooseSavedTextFolder(bool* created) {
     *created = false;
     // A program folder that can't be named (empty) or a relative one would put the texts at
-    // the root of the file system or in the current folder.
+    // the root of the file system or in the current folder; an installed program's folder
+    // (PREFIX/bin) is the system's, even where it can be written.
     const QString& program = options_.programFolder;
-    if (QDir::isAbsolutePath(program)) {
+    if (QDir::isAbsolutePath(program) && !runsFromInstalledPrefix(program)) {
         const QString folder = program + QStringLiteral("/Temptext");
         const QFileInfo info(folder);
         if (info.isDir()) {
@@ -105,10 +107,9 @@ void Form1::Form_Unload() {
     } catch (...) {
     }
     try {
-        if (TrayData_ != nullptr) {
+        if (TrayData_) {
             TrayData_->hide();
-            delete TrayData_;
-            TrayData_ = nullptr;
+            TrayData_.reset();
         }
     } catch (...) {
     }

@@ -4,8 +4,9 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
-#include <QSystemTrayIcon>
+#include <QTimer>
 
+#include "platform/tray_icon.h"
 #include "shell/toolkit.h"
 #include "shell/twips.h"
 #include "ui/about_box.h"
@@ -21,22 +22,44 @@ void Form1::Taskview() {
         move(area.x() + area.width() / 2 - width() / 2,
              area.y() + area.height() / 2 - height() / 2);
     }
-    trayAvailable_ = options_.trayAvailable.value_or(QSystemTrayIcon::isSystemTrayAvailable());
-    if (trayAvailable_) {
-        TrayData_ = new QSystemTrayIcon(windowIcon(), this);
-        TrayData_->setToolTip(kAppTitle);
-        connect(TrayData_, &QSystemTrayIcon::activated, this,
-                [this](QSystemTrayIcon::ActivationReason reason) {
-                    if (reason == QSystemTrayIcon::Trigger) {
-                        trayLeftButtonDown();
-                    } else if (reason == QSystemTrayIcon::Context) {
-                        trayRightButtonDown();
-                    }
-                });
+    // The icon follows the desktop's notification areas; a test may fix the answer instead.
+    const TrayIconLook look{windowIcon(), kAppTitle, mnutray};
+    if (!options_.trayAvailable.has_value()) {
+        TrayData_ = createTrayIcon(look);
+    } else if (*options_.trayAvailable) {
+        TrayData_ = createQtTrayIcon(look, true);
+    }
+    trayReturnTimer_ = new QTimer(this);
+    trayReturnTimer_->setSingleShot(true);
+    trayReturnTimer_->setInterval(options_.trayReturnWait);
+    connect(trayReturnTimer_, &QTimer::timeout, this, [this] {
+        if (!trayAvailable_ && isHidden() && !unloaded_) {
+            showMainWindow();
+        }
+    });
+    if (TrayData_) {
+        connect(TrayData_.get(), &TrayIcon::leftButtonDown, this, &Form1::trayLeftButtonDown);
+        connect(TrayData_.get(), &TrayIcon::rightButtonDown, this, &Form1::trayRightButtonDown);
+        connect(TrayData_.get(), &TrayIcon::availabilityChanged, this,
+                &Form1::trayAvailabilityChanged);
         TrayData_->show();
+        trayAvailable_ = TrayData_->isAvailable();
     }
     hide();
     mnutray->menuAction()->setVisible(false);
+}
+
+void Form1::trayAvailabilityChanged(bool available) {
+    trayAvailable_ = available;
+    if (trayReturnTimer_ == nullptr) {
+        return;  // not started yet
+    }
+    if (available) {
+        trayReturnTimer_->stop();
+    } else if (isHidden()) {
+        // Without a notification area a hidden window could not be brought back.
+        trayReturnTimer_->start();
+    }
 }
 
 void Form1::showMainWindow() {

@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QPushButton>
 
+#include "platform/tray_icon.h"
 #include "shell/single_instance.h"
 #include "shell/toolkit.h"
 #include "shell/twips.h"

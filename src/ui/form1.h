@@ -4,6 +4,7 @@
 #include <QString>
 #include <QWidget>
 #include <array>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -22,12 +23,13 @@ class QLabel;
 class QMenu;
 class QMimeData;
 class QPushButton;
-class QSystemTrayIcon;
+class QTimer;
 
 namespace tavro {
 
 class SingleInstance;
 class TextList;
+class TrayIcon;
 
 // The one main window: it owns every control and menu, the clipboard history (the lines of
 // List1), the tray icon and the view of the saved texts. Its event handlers carry the names
@@ -39,6 +41,9 @@ class Form1 : public QWidget {
         QString programFolder;              // where the program file lives
         Clock clock = systemClock();        // the time read for stamps and names
         std::optional<bool> trayAvailable;  // unset: ask the desktop
+        // How long a hidden window waits for a notification area that went away to come back
+        // (a panel restarting) before it shows itself, so the program stays reachable.
+        std::chrono::milliseconds trayReturnWait{5000};
     };
 
     explicit Form1(Options options);
@@ -60,8 +65,10 @@ class Form1 : public QWidget {
     void cmdOK_Click();
     void ActiveWin();
     void ShoAbout_Click();
+    // A notification area came (the icon shows in it) or went.
+    void trayAvailabilityChanged(bool available);
     bool trayAvailable() const { return trayAvailable_; }
-    QSystemTrayIcon* trayIcon() const { return TrayData_; }
+    TrayIcon* trayIcon() const { return TrayData_.get(); }
 
     // ---- clipboard history ----
     void ChangeClipBoard(const ClipboardChange& change);
@@ -180,8 +187,9 @@ class Form1 : public QWidget {
     std::unique_ptr<ClipboardMonitor> monitor_;
     ClipboardWatcher watcher_;
     std::unique_ptr<SingleInstance> instance_;
-    QSystemTrayIcon* TrayData_ = nullptr;
+    std::unique_ptr<TrayIcon> TrayData_;
     bool trayAvailable_ = false;
+    QTimer* trayReturnTimer_ = nullptr;
     bool loading_ = false;
     bool unloaded_ = false;
     std::vector<void (Form1::*)()> afterLoad_;

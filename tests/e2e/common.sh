@@ -53,11 +53,16 @@ finish() {
     echo "all checks passed"
 }
 
-# Starts a desktop and the program in a fresh program folder $APP; waits for its tray icon.
+# Starts a desktop (start_desktop's options) and the program in a fresh program folder $APP.
 start_program() {
     start_desktop "$@" || exit 1
     trap e2e_cleanup EXIT
-    APP=$E2E_WORK/app
+    launch_program
+}
+
+# Starts the program in the program folder $APP (by default a fresh one); its pid is in PID.
+launch_program() {
+    APP=${APP:-$E2E_WORK/app}
     install_tavro "$E2E_BINARY" "$APP"
     start_tavro "$APP"
     PID=$TAVRO_PID
@@ -246,3 +251,32 @@ activate_window() {
 log_is_clean() {
     ! grep -qE 'runtime error|AddressSanitizer' "$1"
 }
+
+# The time now in milliseconds.
+now_ms() { date +%s%3N; }
+
+# Whether the window WINDOW is minimised (iconic), as opposed to hidden or shown.
+window_is_iconic() { xprop -id "$1" WM_STATE 2>/dev/null | grep -q Iconic; }
+window_is_not_iconic() { ! window_is_iconic "$1"; }
+
+# Places of the "OK" label button in the main window, in pixels.
+OK_FACE=(242 10)
+OK_MARKER=(237 10)
+
+# press_ok WINDOW: makes WINDOW active, points at "OK" until its white frame shows (the
+# button is armed), then clicks it.
+press_ok() {
+    activate_window "$1" || return 1
+    wait_for 10 _ok_armed "$1" || return 1
+    xdotool click 1
+}
+# The pointer moves by a pixel each time, so every try is a move the window sees.
+E2E_OK_NUDGE=0
+_ok_armed() {
+    E2E_OK_NUDGE=$((1 - E2E_OK_NUDGE))
+    xdotool mousemove --window "$1" "$((OK_FACE[0] + E2E_OK_NUDGE))" "${OK_FACE[1]}" &&
+        pixel_is "$1" "${OK_MARKER[0]}" "${OK_MARKER[1]}" '#FFFFFF'
+}
+
+# Whether the process PID has no icon docked in a notification area.
+no_tray_icon_of() { ! tray_icon_of "$1"; }

@@ -8,15 +8,13 @@ expect 20 "the main window shows at start" window_is_mapped "$PID"
 window=$(main_window_of "$PID")
 iconic() { xprop -id "$window" WM_STATE | grep -q 'Iconic'; }
 check "the window is not minimised yet" sh -c "! xprop -id $window WM_STATE | grep -q Iconic"
-xdotool windowactivate --sync "$window"
-# Point at the "OK" face (arms it), then click it.
-xdotool mousemove --window "$window" 242 10
-sleep 0.2
-xdotool mousemove --window "$window" 244 11 click 1
+# Point at the "OK" face until it is armed (its white frame shows), then click it.
+check "OK can be pressed" press_ok "$window"
 expect 20 "OK minimises the window" iconic
 check "the program keeps running" process_running "$PID"
-xdotool windowmap "$window" windowactivate --sync "$window" 2>/dev/null
+timeout 10 xdotool windowmap "$window" 2>/dev/null
 expect 20 "the window comes back" window_is_mapped "$PID"
-xdotool windowactivate --sync "$window" key --clearmodifiers alt+F4
+check "the window can be made the active window" activate_window "$window"
+xdotool key --clearmodifiers alt+F4
 expect 20 "closing the window ends the program" process_gone "$PID"
 finish

@@ -11,6 +11,7 @@
 #include <algorithm>
 
 #include "form1_fixture.h"
+#include "platform/tray_icon.h"
 #include "shell/twips.h"
 
 using tavro::twipsRect;
@@ -285,7 +286,9 @@ TEST_F(Form1Test, AProgramFolderThatCantBeWrittenKeepsTheTextsInTheUsersFolder) 
 TEST_F(Form1Test, TrayTipAndShutdownInOrderWithASecondUnhookChangingNothing) {
     tavro::Form1& f = makeForm(true, true);
     ASSERT_NE(f.trayIcon(), nullptr);
-    EXPECT_EQ(f.trayIcon()->toolTip(), QStringLiteral("Tavro!"));
+    const auto* qtIcon = f.trayIcon()->findChild<QSystemTrayIcon*>();
+    ASSERT_NE(qtIcon, nullptr);
+    EXPECT_EQ(qtIcon->toolTip(), QStringLiteral("Tavro!"));
 
     // The clipboard is let go of before the tray icon goes.
     QStringList order;
