@@ -6,7 +6,6 @@
 #include <QScreen>
 #include <QSystemTrayIcon>
 
-#include "platform/popup_focus.h"
 #include "shell/toolkit.h"
 #include "shell/twips.h"
 #include "ui/about_box.h"
@@ -58,7 +57,6 @@ void Form1::trayLeftButtonDown() {
 void Form1::trayRightButtonDown() {
     processPendingEvents();
     mnutray->popup(QCursor::pos());
-    takeKeyboardForPopup(mnutray);
 }
 
 void Form1::cmdOK_Click() {

@@ -56,9 +56,44 @@ tray_icon_of() {
 }
 tray_icon_gone() { ! tray_icon_of; }
 
+# Wine makes an opened menu its foreground window, but the X keyboard focus does not always
+# follow (it stays with the window manager): the menu gets it here, as Windows gives it.
+focus_popup() {
+    local popup
+    popup=$(popup_of "$PID") || return 1
+    xdotool windowfocus --sync "$popup" 2>/dev/null
+}
+eval "common_$(declare -f open_tray_menu)"
+eval "common_$(declare -f open_menu_at)"
+open_tray_menu() { common_open_tray_menu && focus_popup; }
+open_menu_at() { common_open_menu_at "$@" && focus_popup; }
+
+# Whether the docked icon shows the program's picture rather than the panel behind it. Wine
+# leaves about every other freshly docked icon blank (a race inside Wine's notification
+# area, seen with a plain Win32 program too; the X windows look the same either way), and a
+# blank icon takes no clicks: the program is then started again, up to five times in all.
+panel_colour=
+icon_drawn() {
+    local icon colour
+    icon=$(tray_icon_of) || return 1
+    colour=$(pixel_of "$icon" 10 12)
+    [ -n "$colour" ] && [ "$colour" != "$panel_colour" ]
+}
+
 start_windows_program
 PID=$STARTED_PID
 expect 60 "the tray icon docks in trayer's panel" tray_icon_of
+panel_colour=$(pixel_of "$(xdotool search --classname '^panel$' | head -n 1)" 0 0)
+for attempt in 1 2 3 4; do
+    wait_for 5 icon_drawn && break
+    echo "note: Wine left the tray icon blank; starting the program again (attempt $attempt)"
+    kill "$PID" 2>/dev/null
+    wait_for 20 process_gone "$PID"
+    start_windows_program
+    PID=$STARTED_PID
+    wait_for 60 tray_icon_of
+done
+expect 10 "the docked icon shows the program's picture" icon_drawn
 expect 10 "the first start makes Temptext beside tavro.exe" test -d "$APP/Temptext"
 check "the main window starts hidden" window_is_unmapped "$PID"
 
