@@ -12,4 +12,12 @@ wine_prefix_ready || {
 }
 unset DISPLAY WAYLAND_DISPLAY
 wine_session_start
-exec "$WINE64" "$@"
+# The output goes through a file: a Wine process that the program starts on demand (COM's
+# rpcss, the desktop) outlives it, and would hold the test's own output open until the session
+# ends.
+output=$(mktemp)
+trap 'rm -f "$output"' EXIT
+status=0
+"$WINE64" "$@" >"$output" 2>&1 </dev/null || status=$?
+cat "$output"
+exit "$status"
