@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Installs what building, running and testing Tavro needs on Debian 12, skipping what is there.
-# Usage: scripts/install-deps.sh [run|test]
+# Usage: scripts/install-deps.sh [run|test|windows]
+#   run      build and run on Linux
+#   windows  also cross-build for Windows (scripts/build-windows.sh)
+#   test     everything the tests need: Linux, and Windows under Wine
 set -euo pipefail
 mode=${1:-test}
 
@@ -9,9 +12,21 @@ run_packages=(cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools fonts-ipafon
 test_packages=(libgtest-dev googletest xvfb xauth openbox trayer xclip xdotool x11-utils imagemagick
     e2fsprogs mount dbus dbus-daemon python3 python3-dbus python3-gi gir1.2-glib-2.0
     desktop-file-utils appstream dpkg-dev)
+# MinGW-w64 (posix threads) for the cross build, Debian's GoogleTest sources for its tests,
+# Wine to run them.
+windows_packages=(g++-mingw-w64-x86-64-posix googletest xz-utils)
+wine_packages=(wine wine64)
 
 packages=("${run_packages[@]}")
-[ "$mode" = test ] && packages+=("${test_packages[@]}")
+case "$mode" in
+    run) ;;
+    windows) packages+=("${windows_packages[@]}") ;;
+    test) packages+=("${test_packages[@]}" "${windows_packages[@]}" "${wine_packages[@]}") ;;
+    *)
+        echo "usage: $0 [run|test|windows]" >&2
+        exit 2
+        ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

@@ -13,6 +13,7 @@
 #include <algorithm>
 
 #include "shell/twips.h"
+#include "ui/resources.h"
 
 namespace tavro {
 
@@ -90,9 +91,11 @@ AboutBox::AboutBox()
     setAttribute(Qt::WA_OpaquePaintEvent);
     setModal(false);
     setWindowTitle(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
-    const QIcon icon(QStringLiteral(":/tavro.ico"));
+    const QIcon icon = tavroProgramIcon();
     setWindowIcon(icon);
     setFixedSize(twipsSize(kClientWidth, kClientHeight));
+    // The labels without a font of their own take the window's default font.
+    setFont(tavroPGothicFont(9));
 
     const QColor white(255, 255, 255);
     const QColor blue(71, 108, 158);
@@ -105,10 +108,7 @@ AboutBox::AboutBox()
     addLabel(this, "Label1_1", thanks, twipsRect(330, 1590, 2535, 315), grey);
 
     QLabel* title = addLabel(this, "lblTitle", titleText(), twipsRect(780, 390, 3885, 285), white);
-    QFont titleFont = title->font();
-    titleFont.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
-                           QStringLiteral("IPAPGothic")});
-    titleFont.setPointSizeF(9.75);
+    QFont titleFont = tavroPGothicFont(9.75);
     titleFont.setBold(true);
     title->setFont(titleFont);
 

@@ -109,14 +109,6 @@ QPushButton* makeCommandButton(QWidget* parent, const QString& name, const QStri
     return button;
 }
 
-QFont pGothic(double points) {
-    QFont font;
-    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
-                      QStringLiteral("IPAPGothic")});
-    font.setPointSizeF(points);
-    return font;
-}
-
 QAction* addEntry(QMenu* menu, const QString& name, const QString& caption) {
     QAction* action = menu->addAction(caption);
     action->setObjectName(name);
@@ -141,9 +133,9 @@ Form1::Form1(Options options)
     tavroInitResources();
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(kAppTitle);
-    setWindowIcon(QIcon(QStringLiteral(":/tavro.ico")));
+    setWindowIcon(tavroProgramIcon());
     setBackground(this, kBlack);
-    setFont(pGothic(9));
+    setFont(tavroPGothicFont(9));
     // The client area as built; start-up gives the window its working size.
     setFixedSize(twipsSize(7095, 6750));
     buildControls();
@@ -155,7 +147,7 @@ Form1::~Form1() = default;
 
 void Form1::buildControls() {
     // Each container's children are created back to front: a later sibling lies in front.
-    QFont bold = pGothic(9);
+    QFont bold = tavroPGothicFont(9);
     bold.setBold(true);
     Label1 = makeLabel(this, QStringLiteral("Label1"), kLabel1, kCreditsLine);
     Label1->setFont(bold);

@@ -33,7 +33,10 @@ no_item_registered() { ! item_registered; }
 item_count_is() { [ "$("${SNI[@]}" items | grep -c .)" -eq "$1" ]; }
 menu() { "${SNI[@]}" menu "$ITEM"; }
 click() { "${SNI[@]}" click "$ITEM" "$1"; }
-menu_shows() { menu | grep -qxF -- "$1"; }
+menu_shows() {
+    local shown
+    shown=$(menu) && grep -qxF -- "$1" <<<"$shown"
+}
 layout_revisions() { grep -c '^[0-9]' "$E2E_WORK/layout.log"; }
 layout_updated_since() { [ "$(layout_revisions)" -gt "$1" ]; }
 

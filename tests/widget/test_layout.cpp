@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLockFile>
 #include <QMenu>
 #include <QPushButton>
 #include <QStandardPaths>
@@ -12,6 +13,7 @@
 
 #include "form1_fixture.h"
 #include "platform/tray_icon.h"
+#include "shell/single_instance.h"
 #include "shell/twips.h"
 
 using tavro::twipsRect;
@@ -240,6 +242,36 @@ TEST_F(Form1Test, LaterStartLoadsTheExistingFolderAndASecondCopyIsRefused) {
     EXPECT_EQ(second.windowHandle(), nullptr);
     EXPECT_EQ(second.trayIcon(), nullptr);
     EXPECT_TRUE(f.watcher().isHooked());
+}
+
+TEST_F(Form1Test, ALockLeftByAnEarlierRunWithThisProcessIdIsTakenOver) {
+    // An earlier run that had this process's id ended without unlocking (process ids start
+    // over in a new container or Wine session): its lock file names this very process.
+    const QString path = tavro::SingleInstance(folder.path()).lockFilePath();
+    QByteArray leftOver;
+    {
+        QLockFile lock(path);
+        ASSERT_TRUE(lock.tryLock(0));
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        leftOver = file.readAll();
+    }
+    ASSERT_FALSE(QFile::exists(path));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_EQ(file.write(leftOver), leftOver.size());
+    file.close();
+
+    makeForm();
+    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_TRUE(form->watcher().isHooked());
+    // And the lock is this run's now: a second copy is refused.
+    tavro::Form1::Options options;
+    options.programFolder = folder.path();
+    options.trayAvailable = false;
+    tavro::Form1 second(options);
+    EXPECT_FALSE(second.Form_Load());
+    EXPECT_EQ(messages, QStringList{QStringLiteral("既に起動されています")});
 }
 
 TEST_F(Form1Test, WithoutANotificationAreaTheWindowShowsAndOkMinimises) {

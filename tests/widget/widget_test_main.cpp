@@ -1,7 +1,12 @@
 // Widget tests run on Qt's offscreen platform, inside one QApplication.
+//
+// --font-folder=FOLDER makes the offscreen platform read its fonts from FOLDER: where it
+// finds none of its own (the Windows build under Wine), the tests still measure and draw
+// with the same faces as on Linux.
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QByteArrayView>
 #include <QStandardPaths>
 
 #include "ui/resources.h"
@@ -9,6 +14,13 @@
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    constexpr QByteArrayView kFontFolder = "--font-folder=";
+    for (int i = 1; i < argc; ++i) {
+        const QByteArrayView argument(argv[i]);
+        if (argument.startsWith(kFontFolder)) {
+            qputenv("QT_QPA_FONTDIR", argument.sliced(kFontFolder.size()).toByteArray());
+        }
     }
     QStandardPaths::setTestModeEnabled(true);
     QApplication app(argc, argv);

@@ -1,17 +1,34 @@
-// Code page 932 through ICU, which Debian's Qt carries.
+// The double-byte characters of code page 932 through ICU, which Debian's Qt carries. ICU's
+// single-byte part differs from Windows (it swaps 0x1A, 0x1C and 0x7F), so it is used for
+// whole double-byte characters only.
 #include <QStringDecoder>
 #include <QStringEncoder>
 
 #include "platform/codepage932.h"
 
-namespace tavro {
+namespace tavro::codepage932 {
 
 namespace {
 // ICU's name for Microsoft's code page 932.
 constexpr const char* kCodePage932 = "windows-31j";
 }  // namespace
 
-std::optional<QByteArray> encodeCodePage932(QStringView text) {
+void appendDoubleByteCharacters(QByteArrayView pairs, QString& text) {
+    QStringDecoder decoder(kCodePage932);
+    const QString decoded = decoder.decode(pairs);
+    if (decoded.size() == pairs.size() / 2) {
+        text += decoded;  // ICU gives U+FFFD for a pair the code page leaves unassigned
+        return;
+    }
+    // Never expected: one character per pair, each on its own.
+    for (qsizetype i = 0; i + 1 < pairs.size(); i += 2) {
+        QStringDecoder single(kCodePage932);
+        const QString character = single.decode(pairs.sliced(i, 2));
+        text += character.size() == 1 ? character.front() : QChar(u'\uFFFD');
+    }
+}
+
+std::optional<QByteArray> encodeDoubleByteCharacters(QStringView text) {
     QStringEncoder encoder(kCodePage932);
     QByteArray bytes = encoder.encode(text);
     if (!encoder.isValid() || encoder.hasError()) {
@@ -20,14 +37,4 @@ std::optional<QByteArray> encodeCodePage932(QStringView text) {
     return bytes;
 }
 
-QString decodeCodePage932(QByteArrayView bytes) {
-    QStringDecoder decoder(kCodePage932);
-    QString text = decoder.decode(bytes);
-    // A line feed always stands for itself, so it ends a pending sequence, whose lead byte
-    // then still comes out as a substitute character instead of staying inside the decoder.
-    text += decoder.decode(QByteArrayView("\n", 1));
-    text.chop(1);
-    return text;
-}
-
-}  // namespace tavro
+}  // namespace tavro::codepage932

@@ -1,9 +1,110 @@
+// Clipboard watching on Windows. Qt joins the system's clipboard notifications itself and
+// reports every change, the program's own writes included, after the write has returned
+// (checked under Wine: one report per write, a moment later, with the program as owner).
+#include <windows.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
+
+#include "clip/history.h"
 #include "platform/clipboard_monitor.h"
 
 namespace tavro {
 
-// Windows keeps Qt's notification: Qt joins the system's clipboard notifications itself.
+namespace {
+
+bool formatOffered(const wchar_t* name) {
+    const UINT format = RegisterClipboardFormatW(name);
+    return format != 0 && IsClipboardFormatAvailable(format);
+}
+
+// Content a password manager keeps out of clipboard viewers and the clipboard history.
+bool markedSecret(const QMimeData* content) {
+    if (formatOffered(L"ExcludeClipboardContentFromMonitorProcessing") ||
+        formatOffered(L"Clipboard Viewer Ignore")) {
+        return true;
+    }
+    if (!formatOffered(L"CanIncludeInClipboardHistory") || content == nullptr) {
+        return false;
+    }
+    // A DWORD: 0 keeps the content out of the history.
+    const QByteArray value = content->data(
+        QStringLiteral("application/x-qt-windows-mime;value=\"CanIncludeInClipboardHistory\""));
+    return value.size() >= 4 && value.left(4) == QByteArray(4, '\0');
+}
+
+class WindowsClipboardMonitor final : public ClipboardMonitor {
+  public:
+    using ClipboardMonitor::ClipboardMonitor;
+    ~WindowsClipboardMonitor() override { stop(); }
+
+    void start() override {
+        QClipboard* clipboard = QApplication::clipboard();
+        if (isStarted() || clipboard == nullptr) {
+            return;
+        }
+        lastSequence_ = GetClipboardSequenceNumber();
+        connection_ = connect(clipboard, &QClipboard::changed, this, [this](QClipboard::Mode mode) {
+            if (mode == QClipboard::Clipboard) {
+                report();
+            }
+        });
+    }
+
+    void stop() override {
+        if (isStarted()) {
+            disconnect(connection_);
+            connection_ = {};
+        }
+        takeOwnText();
+    }
+
+    bool isStarted() const override { return static_cast<bool>(connection_); }
+
+  private:
+    void report() {
+        // Every write raises the clipboard's sequence number: a report that finds the number
+        // it saw last time is the same content announced again, not a change.
+        const DWORD sequence = GetClipboardSequenceNumber();
+        if (sequence != 0 && sequence == lastSequence_) {
+            return;
+        }
+        lastSequence_ = sequence;
+        QClipboard* clipboard = QApplication::clipboard();
+        // The program's own write, while its content is still the clipboard's; once another
+        // program has written over it, the text left is read instead.
+        const std::optional<QString> own = takeOwnText();
+        if (own && clipboard->ownsClipboard()) {
+            ClipboardChange change;
+            change.formatMask = kFormatText;
+            change.text = *own;
+            emit changed(change);
+            return;
+        }
+        const QMimeData* content = clipboard->mimeData(QClipboard::Clipboard);
+        if (markedSecret(content)) {
+            ClipboardChange change;
+            change.kind = ClipboardChange::Kind::Secret;
+            emit changed(change);
+            return;
+        }
+        emit changed(describeClipboard(content));
+    }
+
+    QMetaObject::Connection connection_;
+    DWORD lastSequence_ = 0;
+};
+
+}  // namespace
+
 std::unique_ptr<ClipboardMonitor> createClipboardMonitor() {
+    // Qt's other platforms (offscreen in the widget tests) keep a clipboard of their own,
+    // apart from the system's.
+    if (QGuiApplication::platformName() == QLatin1String("windows")) {
+        return std::make_unique<WindowsClipboardMonitor>();
+    }
     return std::make_unique<QtClipboardMonitor>();
 }
 

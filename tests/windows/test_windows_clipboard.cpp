@@ -1,0 +1,169 @@
+// The Windows clipboard as the program meets it: Qt's windows platform on a real (Wine)
+// desktop. Another program's writes are made with the Win32 calls any program uses.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cstring>
+#include <vector>
+
+#include "clip/history.h"
+#include "platform/clipboard_monitor.h"
+#include "shell/toolkit.h"
+#include "ui/form1.h"
+#include "ui/text_list.h"
+
+using namespace tavro;
+
+namespace {
+
+constexpr int kWaitMs = 10000;
+
+HGLOBAL globalCopy(const void* data, size_t size) {
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
+    if (memory != nullptr) {
+        std::memcpy(GlobalLock(memory), data, size);
+        GlobalUnlock(memory);
+    }
+    return memory;
+}
+
+// Puts `text` on the clipboard as another program does, with further registered formats.
+struct ExtraFormat {
+    const wchar_t* name;
+    QByteArray data;
+};
+void writeAsAnotherProgram(const QString& text, const std::vector<ExtraFormat>& extras = {}) {
+    // The clipboard may be held for a moment by whoever reads it.
+    ASSERT_TRUE(QTest::qWaitFor([] { return OpenClipboard(nullptr) != 0; }, kWaitMs));
+    EmptyClipboard();
+    SetClipboardData(CF_UNICODETEXT, globalCopy(text.utf16(), (text.size() + 1) * sizeof(wchar_t)));
+    for (const ExtraFormat& extra : extras) {
+        SetClipboardData(
+            RegisterClipboardFormatW(extra.name),
+            globalCopy(extra.data.constData(), std::max<size_t>(1, extra.data.size())));
+    }
+    ASSERT_TRUE(CloseClipboard());
+}
+
+QByteArray dword(quint32 value) {
+    return QByteArray(reinterpret_cast<const char*>(&value), sizeof value);
+}
+
+}  // namespace
+
+TEST(WindowsClipboard, EachWriteIsReportedOnceOwnWritesWithTheirText) {
+    ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("windows"));
+    std::unique_ptr<ClipboardMonitor> monitor = createClipboardMonitor();
+    std::vector<ClipboardChange> changes;
+    QObject::connect(monitor.get(), &ClipboardMonitor::changed,
+                     [&](const ClipboardChange& change) { changes.push_back(change); });
+    monitor->start();
+    auto reported = [&](size_t count) {
+        return QTest::qWaitFor([&] { return changes.size() >= count; }, kWaitMs);
+    };
+
+    writeAsAnotherProgram(QStringLiteral("他のプログラム"));
+    ASSERT_TRUE(reported(1));
+    // The program's own write is reported after it returns, once: the next report is the
+    // next program's write, and no second report of the own write comes in between.
+    monitor->setText(QStringLiteral("自分の書き込み①～"));
+    ASSERT_TRUE(reported(2));
+    writeAsAnotherProgram(QStringLiteral("次のプログラム"));
+    ASSERT_TRUE(reported(3));
+    monitor->setText(QStringLiteral("two"));
+    ASSERT_TRUE(reported(4));
+    monitor->setText(QStringLiteral("in a row"));
+    ASSERT_TRUE(reported(5));
+    writeAsAnotherProgram(QStringLiteral("last"));
+    ASSERT_TRUE(reported(6));
+
+    const QStringList expected = {
+        QStringLiteral("他のプログラム"), QStringLiteral("自分の書き込み①～"),
+        QStringLiteral("次のプログラム"), QStringLiteral("two"),
+        QStringLiteral("in a row"),       QStringLiteral("last")};
+    ASSERT_EQ(changes.size(), size_t(expected.size()));
+    for (int i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(changes[i].kind, ClipboardChange::Kind::Content) << i;
+        EXPECT_EQ(changes[i].formatMask, kFormatText) << i;
+        ASSERT_TRUE(changes[i].text.has_value()) << i;
+        EXPECT_EQ(*changes[i].text, expected[i]) << i;
+    }
+    // Another program reads the own write as it was put there.
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("last"));
+}
+
+TEST(WindowsClipboard, ContentMarkedSecretIsNeverRead) {
+    std::unique_ptr<ClipboardMonitor> monitor = createClipboardMonitor();
+    std::vector<ClipboardChange> changes;
+    QObject::connect(monitor.get(), &ClipboardMonitor::changed,
+                     [&](const ClipboardChange& change) { changes.push_back(change); });
+    monitor->start();
+
+    const struct {
+        std::vector<ExtraFormat> markers;
+        bool secret;
+    } cases[] = {
+        {{{L"ExcludeClipboardContentFromMonitorProcessing", QByteArray()}}, true},
+        {{{L"Clipboard Viewer Ignore", QByteArray()}}, true},
+        {{{L"CanIncludeInClipboardHistory", dword(0)}}, true},
+        {{{L"CanIncludeInClipboardHistory", dword(1)}}, false},
+        {{}, false},
+    };
+    size_t count = 0;
+    for (const auto& c : cases) {
+        writeAsAnotherProgram(QStringLiteral("password %1").arg(count), c.markers);
+        ++count;
+        ASSERT_TRUE(QTest::qWaitFor([&] { return changes.size() >= count; }, kWaitMs)) << count;
+        const ClipboardChange& change = changes.back();
+        if (c.secret) {
+            EXPECT_EQ(change.kind, ClipboardChange::Kind::Secret) << count;
+            EXPECT_FALSE(change.text.has_value()) << count;
+        } else {
+            EXPECT_EQ(change.kind, ClipboardChange::Kind::Content) << count;
+            EXPECT_EQ(change.text, QStringLiteral("password %1").arg(count - 1)) << count;
+        }
+    }
+    EXPECT_EQ(changes.size(), count);
+}
+
+TEST(WindowsClipboard, RecallMakesExactlyOneHistoryEntry) {
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    QStringList messages;
+    setMessageSink([&](const QString& text) { messages.append(text); });
+    Form1::Options options;
+    options.programFolder = folder.path();
+    options.trayAvailable = true;
+    auto form = std::make_unique<Form1>(options);
+    ASSERT_TRUE(form->Form_Load());
+    auto entries = [&] {
+        QStringList texts;
+        for (int i = 0; i < form->List1->count(); ++i) {
+            texts.append(historyEntryText(form->List1->line(i)));
+        }
+        return texts;
+    };
+    auto entryCount = [&](int count) {
+        return QTest::qWaitFor([&] { return form->List1->count() >= count; }, kWaitMs);
+    };
+
+    writeAsAnotherProgram(QStringLiteral("一つ目"));
+    ASSERT_TRUE(entryCount(1));
+    writeAsAnotherProgram(QStringLiteral("二つ目"));
+    ASSERT_TRUE(entryCount(2));
+    // Recalling the older entry from the tray menu adds it once more, as the newest entry.
+    form->Rireki_Click(1);
+    ASSERT_TRUE(entryCount(3));
+    writeAsAnotherProgram(QStringLiteral("三つ目"));
+    ASSERT_TRUE(entryCount(4));
+    EXPECT_EQ(entries(), (QStringList{QStringLiteral("三つ目"), QStringLiteral("一つ目"),
+                                      QStringLiteral("二つ目"), QStringLiteral("一つ目")}));
+    EXPECT_TRUE(messages.isEmpty());
+    form.reset();
+    setMessageSink({});
+}
