@@ -3,6 +3,7 @@
 #include <QMimeData>
 #include <new>
 
+#include "clip/clipboard_secret.h"
 #include "clip/history.h"
 #include "platform/clipboard_monitor.h"
 
@@ -13,9 +14,19 @@ ClipboardChange describeClipboard(const QMimeData* content) {
     if (content == nullptr) {
         return change;
     }
-    change.formatMask = clipboardFormatMask(content->formats());
-    if (!takesClipboardText(change.formatMask)) {
+    const QStringList formats = content->formats();
+    // Qt gives an empty value for a read that failed.
+    const SecretMark secret = clipboardSecretMark(formats, [content](const QString& format) {
+        QByteArray value = content->data(format);
+        return value.isEmpty() ? std::nullopt : std::optional<QByteArray>(std::move(value));
+    });
+    if (secret == SecretMark::Secret) {
+        change.kind = ClipboardChange::Kind::Secret;
         return change;
+    }
+    change.formatMask = clipboardFormatMask(formats);
+    if (secret == SecretMark::Unknown || !takesClipboardText(change.formatMask)) {
+        return change;  // a mark that could not be read: the text is not asked for
     }
     try {
         // A null text is a read that failed, not an empty text.
