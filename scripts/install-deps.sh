@@ -4,7 +4,8 @@
 set -euo pipefail
 mode=${1:-test}
 
-run_packages=(cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools fonts-ipafont-gothic libgl-dev)
+run_packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools fonts-ipafont-gothic libgl-dev
+  libxcb1-dev libxcb-xfixes0-dev)
 test_packages=(libgtest-dev googletest xvfb xauth openbox trayer xclip xdotool x11-utils imagemagick)
 
 packages=("${run_packages[@]}")

@@ -195,9 +195,8 @@ copy_text_seen() {
 
 # copy_image PNG: puts the picture PNG on the clipboard as image/png, as another program does,
 # and waits until the clipboard offers it. The program only asks which formats are offered,
-# a request xclip doesn't log; but the X server tells the program of the new owner before
-# any later click or key of the test reaches it, so the program has read the formats by
-# the time it handles the test's next action.
+# a request xclip doesn't log, and it asks on a connection of its own: a test that counts on
+# the entry for the image polls for it.
 copy_image() {
     E2E_COPIES=$((E2E_COPIES + 1))
     xclip -selection clipboard -verbose -t image/png -i "$1" >"$E2E_WORK/xclip.$E2E_COPIES.log" 2>&1 &
