@@ -2,9 +2,10 @@
 # Other programs that own the clipboard badly, as a person meets them: one that never answers,
 # one that answers the list of formats but never the text, one that sends its text a byte a
 # second, a password manager marking its text as secret, a program that ends right after a
-# copy and one that empties the clipboard. Through each the tray menu opens at once; a read
-# that gets nowhere repeats the last text, the secret adds nothing, an owner that ends adds
-# nothing, and the copies after them are recorded in order.
+# copy and one that empties the clipboard; and a long text that comes in pieces. Through each
+# the tray menu opens at once; a read that gets nowhere repeats the last text, the secret adds
+# nothing, an owner that ends adds nothing, the copies after them are recorded in order, and
+# the long text is recorded whole.
 #
 # Usage: test_clipboard_owners.sh TAVRO BAD_CLIPBOARD_OWNER
 #
@@ -154,6 +155,15 @@ check "a program copies d, then empties the clipboard" start_bad_owner clear-aft
 expect 10 "the emptied clipboard adds the repeated entry: d, d" history_rows_are 2
 check "the newest history entry can be chosen" recall_entry 1
 expect 10 "the entry for the emptied clipboard repeats d" clipboard_is d
+
+# ---- a long text, sent in pieces (INCR) ----
+check "the history can be cleared" clear_history
+head -c 15000000 /dev/urandom | base64 -w 100 >"$E2E_WORK/long.txt"
+expect 20 "the program reads a 20 MB text that comes in pieces" copy_seen -i "$E2E_WORK/long.txt"
+expect 20 "the long text is recorded" history_rows_are 1
+check "the newest history entry can be chosen" recall_entry 1
+expect 20 "the recall took the clipboard from xclip" process_gone "$E2E_XCLIP_PID"
+check "the entry holds the whole text, byte for byte" clipboard_matches_file "$E2E_WORK/long.txt"
 
 check "the program is still running" process_running "$PID"
 finish
