@@ -51,8 +51,7 @@ std::unique_ptr<X11ClipboardMonitor> X11ClipboardMonitor::create() {
 
 X11ClipboardMonitor::X11ClipboardMonitor(std::unique_ptr<x11::SelectionReader> reader)
     : reader_(std::move(reader)) {
-    // Warm the event type up here: registering it from the reader's thread is safe, but there
-    // is no need to.
+    // The event type is registered here, before the reader's thread first needs it.
     ChangeEvent::eventType();
 }
 
