@@ -85,7 +85,7 @@ window_is_unmapped() { [ -z "$(main_window_of "$1")" ]; }
 # each popup.
 popup_of() {
     local window info width height
-    for window in $(xdotool search --all --onlyvisible --pid "$1" 2>/dev/null); do
+    for window in $(find_windows --all --onlyvisible --pid "$1"); do
         info=$(xwininfo -id "$window" 2>/dev/null) || continue
         grep -q 'Override Redirect State: yes' <<<"$info" || continue
         grep -q 'Map State: IsViewable' <<<"$info" || continue
@@ -105,7 +105,7 @@ popup_closed() { [ -z "$(popup_of "$1")" ]; }
 # follows the pointer while one of its drags is under way.
 tooltip_window_shown() {
     local window
-    for window in $(xdotool search --all --onlyvisible --pid "$1" 2>/dev/null); do
+    for window in $(find_windows --all --onlyvisible --pid "$1"); do
         xprop -id "$window" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q _NET_WM_WINDOW_TYPE_TOOLTIP &&
             return 0
     done

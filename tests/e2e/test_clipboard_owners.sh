@@ -52,7 +52,7 @@ owner_asked() { grep -qx "request $1" "$OWNER_LOG"; }
 # (xdotool's own click waits 100 ms between press and release). Polling looks for a window of
 # the program that shows after the press (one xdotool call), and only then checks that it is
 # the menu. Like click_tray_anew, each click lands on the other corner of the icon.
-visible_windows() { xdotool search --all --onlyvisible --pid "$PID" 2>/dev/null | sort; }
+visible_windows() { find_windows --all --onlyvisible --pid "$PID" | sort; }
 menu_opens_quickly() {
     wait_for 10 popup_closed "$PID" || return 1
     local icon before t0 t1 deadline=$((SECONDS + 20)) ms
