@@ -199,7 +199,10 @@ int main(int argc, char** argv) {
         }
         std::free(event);
         if (sentText && mode == "copy-and-exit") {
-            xcb_flush(connection);
+            // A round trip first, as Xlib's XCloseDisplay makes: the server may drop requests
+            // still unread when a connection closes.
+            std::free(
+                xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
             xcb_disconnect(connection);
             return 0;
         }
