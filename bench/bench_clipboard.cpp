@@ -1,22 +1,31 @@
 // Times how the clipboard history follows the real X11 clipboard, in this process, under a
-// running X server (Xvfb will do):
+// running X server (Xvfb will do), beside a bare Qt listener (a QClipboard::changed slot that
+// reads the text on the window's thread, as a plain Qt program does):
 //
-//  1. latency: another process takes the clipboard with a new text; the time until the text is
-//     the newest history entry of a tavro::Form1. The floor is the same round trip with a plain
-//     QClipboard::changed listener that reads the text and nothing else. Both are measured with
-//     a helper process of this program (`bench_clipboard --owner`, which sets the clipboard on
-//     command and answers with the CLOCK_MONOTONIC time it did so) and with one `xclip -i` run
-//     per change (timed from just before the spawn, so it includes starting xclip). Also timed:
-//     each clipboard call the window's handler makes (formats(), hasImage(), text()).
-//  2. burst: 1,000 changes as fast as the helper can make them, then 1,000 sequential
-//     `xclip -i` runs, into the bare listener and into the window. Counts the clipboard
-//     notifications, the texts taken and the distinct texts among them, checks that no
-//     notification arrived while one was being handled, and measures the largest gaps between
-//     the ticks of a 10 ms timer.
+//  (a) latency: another process takes the clipboard with a new text; the time until the text
+//      is the newest history entry of a tavro::Form1, or read by the bare listener. Measured
+//      with a helper process of this program (`bench_clipboard --owner`, which sets the
+//      clipboard on command and answers with the CLOCK_MONOTONIC time it did so) and with one
+//      `xclip -i` run per change (timed from just before the spawn). Also timed: what each
+//      clipboard call of Qt costs (formats(), hasImage(), text()).
+//  (b) bursts: 13, 100 and 1,000 sequential `xclip -i` runs (each starts when the one before
+//      has ended, about 5 ms apart), and 1,000 changes as fast as the helper can make them.
+//      Counts the reports, the texts taken, the distinct texts, whether they came in order and
+//      how many entries got the text of a later change; and the largest gaps between the ticks
+//      of a 10 ms timer.
+//  (c) stalls: the longest gap between the ticks of a 10 ms timer while a misbehaving owner
+//      (tests/tools/bad_clipboard_owner) holds the clipboard: one that never answers, one that
+//      never sends its text, one that sends a byte a second, and one that never answers and
+//      takes the clipboard again every second.
 //
 // Only measures and prints. Lines starting with "@ " carry the figures for scripts.
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
+#include <xcb/xcb.h>
+#include <xcb/xfixes.h>
 
 #include <QAbstractItemModel>
 #include <QApplication>
@@ -31,12 +40,16 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <deque>
 #include <functional>
 #include <memory>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 #include "clip/history.h"
@@ -127,6 +140,42 @@ int runOwner(int argc, char** argv) {
     });
     writeAll(STDOUT_FILENO, "ready\n");
     return app.exec();
+}
+
+// ---------------------------------------------------------------------------------------------
+// The burst maker: `--xclip-burst COUNT INTERVAL_MS PREFIX` runs `xclip -i` COUNT times, each
+// run started INTERVAL_MS after the one before (or when it ends, if later), with the texts
+// PREFIX0000, PREFIX0001, ... A process of its own, so the listener under test does not
+// decide when the next copy comes.
+int runXclipBurst(int count, int intervalMs, const char* prefix) {
+    auto next = std::chrono::steady_clock::now();
+    for (int i = 0; i < count; ++i) {
+        next += std::chrono::milliseconds(intervalMs);
+        char text[256];
+        std::snprintf(text, sizeof text, "%s%04d", prefix, i);
+        int input[2];
+        if (pipe(input) != 0) {
+            return 1;
+        }
+        const pid_t pid = fork();
+        if (pid == 0) {
+            dup2(input[0], STDIN_FILENO);
+            close(input[0]);
+            close(input[1]);
+            const int null = open("/dev/null", O_WRONLY);
+            dup2(null, STDOUT_FILENO);
+            dup2(null, STDERR_FILENO);
+            execlp("xclip", "xclip", "-selection", "clipboard", "-i", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(input[0]);
+        writeAll(input[1], QByteArray(text));
+        close(input[1]);
+        int status = 0;
+        waitpid(pid, &status, 0);
+        std::this_thread::sleep_until(next);
+    }
+    return 0;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -242,35 +291,96 @@ Stats statsOf(std::vector<double> values) {
     return stats;
 }
 
-// Everything the listeners note about the changes: the text a latency round waits for, and
-// the counts of a burst.
+// The server times of the clipboard's owner changes, as XFixes reports them to a connection
+// and thread of their own: how long each change held the clipboard, whatever the listener
+// under test makes of it.
+class OwnerLog {
+  public:
+    OwnerLog() {
+        connection_ = xcb_connect(nullptr, nullptr);
+        if (xcb_connection_has_error(connection_) != 0) {
+            return;
+        }
+        free(xcb_xfixes_query_version_reply(connection_,
+                                            xcb_xfixes_query_version(connection_, 1, 0), nullptr));
+        xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
+            connection_, xcb_intern_atom(connection_, 0, 9, "CLIPBOARD"), nullptr);
+        const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data;
+        if (atom == nullptr || screen == nullptr) {
+            free(atom);
+            return;
+        }
+        xcb_xfixes_select_selection_input(connection_, screen->root, atom->atom,
+                                          XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER);
+        free(atom);
+        xcb_flush(connection_);
+        const std::uint8_t firstEvent =
+            xcb_get_extension_data(connection_, &xcb_xfixes_id)->first_event;
+        thread_ = std::thread([this, firstEvent] {
+            while (!stop_) {
+                pollfd fd{xcb_get_file_descriptor(connection_), POLLIN, 0};
+                poll(&fd, 1, 100);
+                while (xcb_generic_event_t* event = xcb_poll_for_event(connection_)) {
+                    if ((event->response_type & 0x7f) == firstEvent + XCB_XFIXES_SELECTION_NOTIFY) {
+                        const auto* notify =
+                            reinterpret_cast<xcb_xfixes_selection_notify_event_t*>(event);
+                        std::lock_guard<std::mutex> lock(mutex_);
+                        times_.push_back(notify->selection_timestamp);
+                    }
+                    free(event);
+                }
+            }
+        });
+    }
+    ~OwnerLog() {
+        stop_ = true;
+        if (thread_.joinable()) {
+            thread_.join();
+        }
+        xcb_disconnect(connection_);
+    }
+    bool works() const { return thread_.joinable(); }
+    size_t size() const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return times_.size();
+    }
+    // The times (server milliseconds) of the changes from the index-th on.
+    std::vector<std::uint32_t> since(size_t index) const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return {times_.begin() + std::ptrdiff_t(std::min(index, times_.size())), times_.end()};
+    }
+
+  private:
+    xcb_connection_t* connection_ = nullptr;
+    std::thread thread_;
+    std::atomic<bool> stop_{false};
+    mutable std::mutex mutex_;
+    std::vector<std::uint32_t> times_;
+};
+
+OwnerLog* ownerLog = nullptr;
+
+// Everything the listener under test notes about the changes: the text a latency round waits
+// for, and the counts of a burst.
 struct Tracker {
     // ---- latency rounds ----
     QString expected;         // the text that must show up; empty between rounds
     std::int64_t seenNs = 0;  // when it did
-    std::int64_t handlerStartNs = 0;
-    std::vector<double> handlerMs;  // time inside the window's handler, per round
 
     // ---- bursts ----
     bool counting = false;
-    QString prefix;               // only texts with this prefix count
+    QString prefix;               // texts of the burst start with it
     QString last;                 // the last text of the burst
     std::int64_t lastSeenNs = 0;  // when it became the newest text
-    int notifications = 0;        // QClipboard::changed for the clipboard
-    int updates = 0;              // texts taken (history updates for the window)
-    int duplicates = 0;           // updates that repeated the newest text
-    int nested = 0;               // notifications that arrived while one was being handled
-    int busyTicks = 0;            // timer ticks that ran while a notification was handled
-    QString previous;
-    QSet<QString> distinct;
+    int reports = 0;              // changes reported (QClipboard::changed, or Tavro's monitor)
+    std::vector<QString> taken;   // the texts taken (history entries), in order
 
     void startBurst(const QString& burstPrefix, const QString& lastText) {
         prefix = burstPrefix;
         last = lastText;
         lastSeenNs = 0;
-        notifications = updates = duplicates = nested = busyTicks = 0;
-        previous.clear();
-        distinct.clear();
+        reports = 0;
+        taken.clear();
         counting = true;
     }
 
@@ -279,18 +389,9 @@ struct Tracker {
         const std::int64_t now = nowNs();
         if (!expected.isEmpty() && seenNs == 0 && text == expected) {
             seenNs = now;
-            if (handlerStartNs != 0) {
-                handlerMs.push_back(double(now - handlerStartNs) / 1e6);
-            }
         }
         if (counting) {
-            if (text == previous) {
-                ++duplicates;
-            }
-            previous = text;
-            if (text.startsWith(prefix)) {
-                distinct.insert(text);
-            }
+            taken.push_back(text);
             if (text == last && lastSeenNs == 0) {
                 lastSeenNs = now;
             }
@@ -298,7 +399,17 @@ struct Tracker {
     }
 };
 
+// The listener under test: the bare one, or the window.
+struct Listener {
+    const char* key;   // for the "@ " lines
+    const char* name;  // for people
+    Tracker tracker;
+};
+
 enum class Source { Owner, Xclip };
+
+// How far apart the copies of an xclip burst start.
+constexpr int kBurstIntervalMs = 5;
 
 // Makes count changes one at a time and returns the latencies in ms. Each change waits for the
 // previous one to be seen. *misses counts the changes not seen within 5 s.
@@ -306,7 +417,6 @@ std::vector<double> measureLatency(Source source, Owner& owner, Tracker& tracker
                                    const QString& tag, int count, int* misses) {
     std::vector<double> latencies;
     latencies.reserve(size_t(count));
-    tracker.handlerMs.clear();
     *misses = 0;
     for (int i = 0; i < count; ++i) {
         tracker.expected = QStringLiteral("tavro-bench %1 %2 %3")
@@ -314,7 +424,6 @@ std::vector<double> measureLatency(Source source, Owner& owner, Tracker& tracker
                                .arg(i, 4, 10, QLatin1Char('0'))
                                .arg(QCoreApplication::applicationPid());
         tracker.seenNs = 0;
-        tracker.handlerStartNs = 0;
         std::int64_t t0 = 0;
         if (source == Source::Owner) {
             owner.send("set " + tracker.expected.toUtf8());
@@ -347,36 +456,67 @@ std::vector<double> measureLatency(Source source, Owner& owner, Tracker& tracker
     return latencies;
 }
 
-void printLatency(const char* key, const char* what, const std::vector<double>& latencies,
+void printLatency(const QByteArray& key, const char* what, const std::vector<double>& latencies,
                   int misses) {
     const Stats s = statsOf(latencies);
-    std::printf("  %-40s n=%4d missed=%d  median %7.3f ms  p95 %7.3f ms  max %7.3f ms\n", what,
+    std::printf("  %-44s n=%4d missed=%d  median %7.3f ms  p95 %7.3f ms  max %7.3f ms\n", what,
                 s.samples, misses, s.median, s.p95, s.max);
-    std::printf("@ %s_median_ms %.3f\n@ %s_p95_ms %.3f\n@ %s_missed %d\n", key, s.median, key,
-                s.p95, key, misses);
+    std::printf("@ %s_median_ms %.3f\n@ %s_p95_ms %.3f\n@ %s_missed %d\n", key.constData(),
+                s.median, key.constData(), s.p95, key.constData(), misses);
+    std::fflush(stdout);
 }
+
+// Notes the ticks of a 10 ms timer while it lives.
+class Ticker {
+  public:
+    Ticker() {
+        ticks_.reserve(100000);
+        timer_.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&timer_, &QTimer::timeout, [this] { ticks_.push_back(nowNs()); });
+        timer_.start(10);
+        // Let it settle before anything is measured.
+        runUntil([this] { return ticks_.size() >= 5; }, 2000);
+    }
+    // The gaps between ticks after `fromNs`, up to now (a gap still open counts too).
+    Stats gapsSince(std::int64_t fromNs) const {
+        std::vector<double> gaps;
+        for (size_t i = 1; i < ticks_.size(); ++i) {
+            if (ticks_[i] >= fromNs) {
+                gaps.push_back(double(ticks_[i] - ticks_[i - 1]) / 1e6);
+            }
+        }
+        if (!ticks_.empty()) {
+            gaps.push_back(double(nowNs() - ticks_.back()) / 1e6);
+        }
+        return statsOf(gaps);
+    }
+
+  private:
+    QTimer timer_;
+    std::vector<std::int64_t> ticks_;
+};
 
 // The figures of one burst.
 struct BurstResult {
+    int count = 0;
     int made = 0;
-    int notifications = 0;
-    int updates = 0;
-    int duplicates = 0;
-    int distinct = 0;  // distinct texts of the burst that were taken
-    int nested = 0;
-    int busyTicks = 0;
-    bool lastSeen = false;  // the last text was taken
-    double makeMs = 0;      // first change made -> last change made
-    double drainMs = 0;     // first change made -> last text taken
-    Stats gaps;             // gaps between the 10 ms timer's ticks, ms
-    int messages = 0;       // messages the window tried to show
+    int reports = 0;
+    int taken = 0;
+    int distinct = 0;      // distinct texts of the burst that were taken
+    bool inOrder = true;   // never an older text after a newer one
+    int laterText = 0;     // entries that got the text of a later change
+    int heldLong = -1;     // changes that held the clipboard 5 ms or more (-1: not known)
+    int heldLongKept = 0;  // of those, the ones whose entry has their own text
+    bool lastSeen = false;
+    double makeMs = 0;   // first change made -> last change made
+    double drainMs = 0;  // first change made -> last text taken
+    Stats gaps;          // gaps between the 10 ms timer's ticks, ms
 };
 
-BurstResult measureBurst(Source source, Owner& owner, Tracker& tracker,
-                         const std::function<bool()>& inHandler, const QString& tag, int count,
-                         const int& messages) {
+BurstResult measureBurst(Source source, Owner& owner, Tracker& tracker, const QString& tag,
+                         int count) {
     BurstResult result;
-    const int messagesBefore = messages;
+    result.count = count;
     // No spaces: the helper takes the prefix as one word.
     const QString prefix =
         QStringLiteral("tavro-burst-%1-%2-").arg(tag).arg(QCoreApplication::applicationPid());
@@ -384,20 +524,8 @@ BurstResult measureBurst(Source source, Owner& owner, Tracker& tracker,
         return prefix + QStringLiteral("%1").arg(i, 4, 10, QLatin1Char('0'));
     };
 
-    std::vector<std::int64_t> ticks;
-    ticks.reserve(100000);
-    QTimer ticker;
-    ticker.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-        ticks.push_back(nowNs());
-        if (inHandler()) {
-            ++tracker.busyTicks;
-        }
-    });
-    ticker.start(10);
-    // Let the ticker settle before the first change.
-    runUntil([&] { return ticks.size() >= 5; }, 2000);
-
+    Ticker ticker;
+    const size_t changesBefore = ownerLog->size();
     tracker.startBurst(prefix, textOf(count - 1));
     std::int64_t first = 0;
     std::int64_t lastMade = 0;
@@ -411,78 +539,207 @@ BurstResult measureBurst(Source source, Owner& owner, Tracker& tracker,
             result.made = count;
         }
     } else {
+        // A process of its own makes the copies, about 5 ms apart.
+        const QStringList arguments = {QStringLiteral("--xclip-burst"), QString::number(count),
+                                       QString::number(kBurstIntervalMs), prefix};
+        QProcess loop;
+        loop.setStandardOutputFile(QProcess::nullDevice());
+        loop.setStandardErrorFile(QProcess::nullDevice());
         first = nowNs();
-        for (int i = 0; i < count; ++i) {
-            std::unique_ptr<QProcess> xclip = startXclip(textOf(i));
-            if (!runUntil([&] { return xclip->state() == QProcess::NotRunning; }, 10000)) {
-                xclip->kill();
-                xclip->waitForFinished(1000);
-                continue;
-            }
-            if (xclip->exitStatus() == QProcess::NormalExit && xclip->exitCode() == 0) {
-                ++result.made;
-            }
+        loop.start(QCoreApplication::applicationFilePath(), arguments);
+        if (!runUntil([&] { return loop.state() == QProcess::NotRunning; }, 120000)) {
+            loop.kill();
+            loop.waitForFinished(1000);
         }
         lastMade = nowNs();
     }
     result.lastSeen = runUntil([&] { return tracker.lastSeenNs != 0; }, 30000);
-    // Whatever notifications are still queued arrive within a moment.
-    const std::int64_t settleUntil = nowNs() + 300 * 1000000LL;
-    runUntil([&] { return nowNs() >= settleUntil; }, 1000);
+    // Whatever is still on its way arrives within a moment (a read given up takes a second).
+    const std::int64_t settleUntil = nowNs() + 1500 * 1000000LL;
+    runUntil([&] { return nowNs() >= settleUntil; }, 2000);
     tracker.counting = false;
-    ticker.stop();
 
-    result.notifications = tracker.notifications;
-    result.updates = tracker.updates;
-    result.duplicates = tracker.duplicates;
-    result.distinct = int(tracker.distinct.size());
-    result.nested = tracker.nested;
-    result.busyTicks = tracker.busyTicks;
-    result.makeMs = double(lastMade - first) / 1e6;
-    result.drainMs = result.lastSeen ? double(tracker.lastSeenNs - first) / 1e6 : 0;
-    result.messages = messages - messagesBefore;
-    std::vector<double> gaps;
-    for (size_t i = 1; i < ticks.size(); ++i) {
-        if (ticks[i] >= first) {
-            gaps.push_back(double(ticks[i] - ticks[i - 1]) / 1e6);
+    result.reports = tracker.reports;
+    result.taken = int(tracker.taken.size());
+    QSet<QString> distinct;
+    int newest = -1;
+    for (size_t i = 0; i < tracker.taken.size(); ++i) {
+        const QString& text = tracker.taken[i];
+        if (!text.startsWith(prefix)) {
+            continue;
+        }
+        distinct.insert(text);
+        const int index = text.mid(prefix.size()).toInt();
+        if (index < newest) {
+            result.inOrder = false;
+        }
+        newest = std::max(newest, index);
+        // The i-th report is the i-th change: a higher number is a later change's text.
+        if (index > int(i)) {
+            ++result.laterText;
         }
     }
-    result.gaps = statsOf(gaps);
+    result.distinct = int(distinct.size());
+    // How long each change held the clipboard: up to the next change; the last one holds it.
+    const std::vector<std::uint32_t> times = ownerLog->since(changesBefore);
+    if (source == Source::Xclip) {
+        result.made = int(times.size());
+    }
+    if (ownerLog->works() && times.size() == size_t(count) && result.taken == count) {
+        result.heldLong = 0;
+        for (int i = 0; i < count; ++i) {
+            const bool held = i + 1 == count || times[size_t(i) + 1] - times[size_t(i)] >= 5;
+            if (held) {
+                ++result.heldLong;
+                if (tracker.taken[size_t(i)] == textOf(i)) {
+                    ++result.heldLongKept;
+                }
+            }
+        }
+    }
+    result.makeMs = double(lastMade - first) / 1e6;
+    result.drainMs = result.lastSeen ? double(tracker.lastSeenNs - first) / 1e6 : 0;
+    result.gaps = ticker.gapsSince(first);
     return result;
 }
 
-// withHandler: the window took the changes, so nesting and busy ticks mean something.
-void printBurst(const char* key, const char* what, const BurstResult& r, bool withHandler) {
+void printBurst(const QByteArray& key, const char* what, const BurstResult& r) {
     std::printf("  %s\n", what);
-    std::printf("    changes made %d in %.0f ms; last text taken after %.0f ms%s\n", r.made,
-                r.makeMs, r.drainMs, r.lastSeen ? "" : " (NEVER)");
     std::printf(
-        "    notifications %d, texts taken %d (repeating the previous one: %d), distinct "
-        "texts %d\n",
-        r.notifications, r.updates, r.duplicates, r.distinct);
-    if (withHandler) {
-        std::printf("    nested notifications %d, timer ticks inside the handler %d, messages %d\n",
-                    r.nested, r.busyTicks, r.messages);
+        "    changes made %d in %.0f ms (%.1f ms apart on average); last text taken after "
+        "%.0f ms%s\n",
+        r.made, r.makeMs, r.made > 1 ? r.makeMs / (r.made - 1) : 0.0, r.drainMs,
+        r.lastSeen ? "" : " (NEVER)");
+    std::printf(
+        "    reports %d, texts taken %d, distinct texts kept %d of %d, in order: %s, entries "
+        "with a later change's text: %d\n",
+        r.reports, r.taken, r.distinct, r.count, r.inOrder ? "yes" : "NO", r.laterText);
+    if (r.heldLong >= 0) {
+        std::printf(
+            "    changes that held the clipboard 5 ms or more: %d, of which kept their own "
+            "text: %d\n",
+            r.heldLong, r.heldLongKept);
+    } else {
+        std::printf("    (how long each change held the clipboard is not known)\n");
     }
     std::printf("    10 ms timer gaps: n=%d median %.2f ms, p99 %.2f ms, max %.2f ms\n",
                 r.gaps.samples, r.gaps.median, r.gaps.p99, r.gaps.max);
-    std::printf("@ %s_made %d\n@ %s_notifications %d\n@ %s_updates %d\n@ %s_duplicates %d\n", key,
-                r.made, key, r.notifications, key, r.updates, key, r.duplicates);
-    std::printf("@ %s_distinct %d\n@ %s_nested %d\n@ %s_busy_ticks %d\n", key, r.distinct, key,
-                r.nested, key, r.busyTicks);
-    std::printf("@ %s_gap_p99_ms %.2f\n@ %s_gap_max_ms %.2f\n", key, r.gaps.p99, key, r.gaps.max);
-    std::printf("@ %s_make_ms %.0f\n@ %s_drain_ms %.0f\n@ %s_last_seen %d\n", key, r.makeMs, key,
-                r.drainMs, key, r.lastSeen ? 1 : 0);
+    const char* k = key.constData();
+    std::printf("@ %s_held_long %d\n@ %s_held_long_kept %d\n", k, r.heldLong, k, r.heldLongKept);
+    std::printf("@ %s_made %d\n@ %s_reports %d\n@ %s_taken %d\n@ %s_distinct %d\n", k, r.made, k,
+                r.reports, k, r.taken, k, r.distinct);
+    std::printf("@ %s_in_order %s\n@ %s_later_text %d\n", k, r.inOrder ? "yes" : "no", k,
+                r.laterText);
+    std::printf("@ %s_gap_p99_ms %.2f\n@ %s_gap_max_ms %.2f\n", k, r.gaps.p99, k, r.gaps.max);
+    std::printf("@ %s_make_ms %.0f\n@ %s_drain_ms %.0f\n@ %s_last_seen %d\n", k, r.makeMs, k,
+                r.drainMs, k, r.lastSeen ? 1 : 0);
+    std::fflush(stdout);
+}
+
+// A misbehaving owner: tests/tools/bad_clipboard_owner in one of its modes.
+struct StallCase {
+    const char* key;
+    const char* what;
+    const char* mode;
+    int takes;  // how many times it takes the clipboard, a second apart
+};
+
+const StallCase kStallCases[] = {
+    {"never", "an owner that never answers", "never", 1},
+    {"targets", "an owner that never sends its text", "targets-only", 1},
+    {"slow", "an owner that sends a byte a second", "slow", 1},
+    {"retaking", "a silent owner taking the clipboard every second", "never", 4},
+};
+
+// The window's longest stall while the owner holds the clipboard for about three seconds
+// after its last take, and until every read of it has ended. -1 when the owner didn't start.
+double measureStall(const QString& tool, const StallCase& c, int round) {
+    Ticker ticker;
+    const std::int64_t first = nowNs();
+    std::vector<std::unique_ptr<QProcess>> owners;
+    for (int take = 0; take < c.takes; ++take) {
+        auto owner = std::make_unique<QProcess>();
+        owner->setProcessChannelMode(QProcess::MergedChannels);
+        owner->start(tool, {QString::fromLatin1(c.mode),
+                            QStringLiteral("stall-%1-%2-%3").arg(c.key).arg(round).arg(take)});
+        QProcess* started = owner.get();
+        owners.push_back(std::move(owner));
+        // A window blocked by the owner may see its "owner" line only when the read ends.
+        if (!runUntil([&] { return started->canReadLine(); }, 60000)) {
+            return -1;
+        }
+        const std::int64_t next = nowNs() + (take + 1 < c.takes ? 1000 : 3000) * 1000000LL;
+        runUntil([&] { return nowNs() >= next; }, 60000);
+    }
+    const double stall = ticker.gapsSince(first).max;
+    for (std::unique_ptr<QProcess>& owner : owners) {
+        owner->kill();
+        owner->waitForFinished(2000);
+    }
+    // The owner's end is reported too; let it arrive before the next case.
+    const std::int64_t settleUntil = nowNs() + 1500 * 1000000LL;
+    runUntil([&] { return nowNs() >= settleUntil; }, 20000);
+    return stall;
+}
+
+struct Results {
+    std::vector<double> latencyOwner;
+    std::vector<double> latencyXclip;
+    int missesOwner = 0;
+    int missesXclip = 0;
+};
+
+// Every measurement for one listener; `tracker` sees what it takes.
+void measureAll(Listener& listener, Owner& owner, const QString& tool, int latencyCount,
+                int helperBurst, Results* results) {
+    Tracker& tracker = listener.tracker;
+    const QByteArray key = listener.key;
+    measureLatency(Source::Owner, owner, tracker, key + "-warm", 10, &results->missesOwner);
+    results->latencyOwner = measureLatency(Source::Owner, owner, tracker, key + "-owner",
+                                           latencyCount, &results->missesOwner);
+    results->latencyXclip = measureLatency(Source::Xclip, owner, tracker, key + "-xclip",
+                                           latencyCount, &results->missesXclip);
+    std::printf("(a) %s: latency, clipboard set by another process -> text taken\n", listener.name);
+    printLatency(key + "_owner", "helper owner", results->latencyOwner, results->missesOwner);
+    printLatency(key + "_xclip", "xclip spawn", results->latencyXclip, results->missesXclip);
+
+    std::printf("(b) %s: bursts\n", listener.name);
+    for (int count : {13, 100, 1000}) {
+        const QByteArray burstKey = "burst_" + key + "_xclip" + QByteArray::number(count);
+        const BurstResult r =
+            measureBurst(Source::Xclip, owner, tracker, key + QString::number(count), count);
+        const QByteArray what =
+            QByteArray::number(count) + " xclip -i runs back to back, started 5 ms apart:";
+        printBurst(burstKey, what.constData(), r);
+    }
+    const BurstResult r =
+        measureBurst(Source::Owner, owner, tracker, key + QStringLiteral("helper"), helperBurst);
+    const QByteArray what =
+        QByteArray::number(helperBurst) + " changes by the helper back to back:";
+    printBurst("burst_" + key + "_owner", what.constData(), r);
+
+    std::printf("(c) %s: the window's longest stall while a bad owner holds the clipboard\n",
+                listener.name);
+    int round = 0;
+    for (const StallCase& c : kStallCases) {
+        const double stall = measureStall(tool, c, round++);
+        std::printf("  %-52s %9.1f ms\n", c.what, stall);
+        std::printf("@ stall_%s_%s_ms %.1f\n", key.constData(), c.key, stall);
+        std::fflush(stdout);
+    }
 }
 
 int runBench(int argc, char** argv) {
     int latencyCount = 200;
-    int burstCount = 1000;
+    int helperBurst = 1000;
+    QString tool = QStringLiteral(TAVRO_BAD_CLIPBOARD_OWNER);
     for (int i = 1; i + 1 < argc; ++i) {
         if (std::strcmp(argv[i], "--changes") == 0) {
             latencyCount = std::atoi(argv[++i]);
         } else if (std::strcmp(argv[i], "--burst") == 0) {
-            burstCount = std::atoi(argv[++i]);
+            helperBurst = std::atoi(argv[++i]);
+        } else if (std::strcmp(argv[i], "--bad-owner") == 0) {
+            tool = QString::fromLocal8Bit(argv[++i]);
         }
     }
     QApplication app(argc, argv);
@@ -510,56 +767,37 @@ int runBench(int argc, char** argv) {
         return 1;
     }
     QClipboard* clipboard = QApplication::clipboard();
-    Tracker tracker;
-    auto never = [] { return false; };
+    OwnerLog log;
+    ownerLog = &log;
 
-    // ---- the floor: a bare listener that reads the text and nothing else ----
-    int misses = 0;
-    std::vector<double> floorOwner;
-    std::vector<double> floorXclip;
-    BurstResult floorBurst;
-    BurstResult floorXclipBurst;
+    // ---- the floor: a bare listener that reads the text on the window's thread ----
+    Listener floor{"floor", "bare Qt listener", {}};
+    Results floorResults;
     {
         const QMetaObject::Connection listener =
             QObject::connect(clipboard, &QClipboard::changed, [&](QClipboard::Mode mode) {
                 if (mode != QClipboard::Clipboard) {
                     return;
                 }
-                if (tracker.counting) {
-                    ++tracker.notifications;
-                    ++tracker.updates;
+                if (floor.tracker.counting) {
+                    ++floor.tracker.reports;
                 }
-                tracker.took(clipboard->text(QClipboard::Clipboard));
+                floor.tracker.took(clipboard->text(QClipboard::Clipboard));
             });
-        // A few unmeasured rounds first: the first reads set up Qt's atoms and caches.
-        measureLatency(Source::Owner, owner, tracker, QStringLiteral("warm"), 10, &misses);
-        floorOwner = measureLatency(Source::Owner, owner, tracker, QStringLiteral("floor"),
-                                    latencyCount, &misses);
-        const int floorOwnerMisses = misses;
-        floorXclip = measureLatency(Source::Xclip, owner, tracker, QStringLiteral("floor-xclip"),
-                                    latencyCount, &misses);
-        std::printf("(a) latency: clipboard set by another process -> text taken\n");
-        printLatency("floor_owner", "bare QClipboard listener, helper owner", floorOwner,
-                     floorOwnerMisses);
-        printLatency("floor_xclip", "bare QClipboard listener, xclip spawn", floorXclip, misses);
-        std::fflush(stdout);
-        floorBurst = measureBurst(Source::Owner, owner, tracker, never, QStringLiteral("floor"),
-                                  burstCount, messages);
-        floorXclipBurst = measureBurst(Source::Xclip, owner, tracker, never,
-                                       QStringLiteral("floor-xclip"), burstCount, messages);
+        measureAll(floor, owner, tool, latencyCount, helperBurst, &floorResults);
         QObject::disconnect(listener);
     }
+    std::printf("\n");
 
-    // ---- what each clipboard call of the window's handler costs ----
-    // The same calls in the same order as Form1::ChangeClipBoard makes them, each timed, on a
-    // fresh change every round (Qt caches a change's format list, not the owner check).
+    // ---- what each clipboard call of Qt costs, on a fresh change every round ----
     {
         std::vector<double> formatsMs;
         std::vector<double> hasImageMs;
         std::vector<double> textMs;
+        Tracker calls;
         const QMetaObject::Connection listener =
             QObject::connect(clipboard, &QClipboard::changed, [&](QClipboard::Mode mode) {
-                if (mode != QClipboard::Clipboard || tracker.expected.isEmpty()) {
+                if (mode != QClipboard::Clipboard || calls.expected.isEmpty()) {
                     return;
                 }
                 const std::int64_t t0 = nowNs();
@@ -570,22 +808,22 @@ int runBench(int argc, char** argv) {
                 const std::int64_t t2 = nowNs();
                 const QString text = content ? content->text() : QString();
                 const std::int64_t t3 = nowNs();
-                if (text == tracker.expected && !image && !formats.isEmpty()) {
+                if (text == calls.expected && !image && !formats.isEmpty()) {
                     formatsMs.push_back(double(t1 - t0) / 1e6);
                     hasImageMs.push_back(double(t2 - t1) / 1e6);
                     textMs.push_back(double(t3 - t2) / 1e6);
                 }
-                tracker.took(text);
+                calls.took(text);
             });
-        measureLatency(Source::Owner, owner, tracker, QStringLiteral("calls"), latencyCount,
-                       &misses);
+        int misses = 0;
+        measureLatency(Source::Owner, owner, calls, QStringLiteral("calls"), latencyCount, &misses);
         QObject::disconnect(listener);
         const Stats f = statsOf(formatsMs);
         const Stats h = statsOf(hasImageMs);
         const Stats t = statsOf(textMs);
         std::printf(
-            "  cost of each clipboard call, text owned by the helper (n=%d): "
-            "formats() %.3f ms, hasImage() %.3f ms, text() %.3f ms (medians)\n",
+            "cost of each Qt clipboard call on the window's thread, text owned by the helper "
+            "(n=%d): formats() %.3f ms, hasImage() %.3f ms, text() %.3f ms (medians)\n\n",
             f.samples, f.median, h.median, t.median);
         std::printf("@ call_formats_ms %.3f\n@ call_hasimage_ms %.3f\n@ call_text_ms %.3f\n",
                     f.median, h.median, t.median);
@@ -598,77 +836,36 @@ int runBench(int argc, char** argv) {
     options.programFolder = programFolder.path();
     options.trayAvailable = false;
     auto form = std::make_unique<tavro::Form1>(options);
-    auto inHandler = [&] { return form->watcher().inHook(); };
-
-    // Connected before the window hooks the clipboard, so it runs before the window's handler
-    // for every notification: a handler running at that moment means a nested notification.
-    QObject::connect(clipboard, &QClipboard::changed, [&](QClipboard::Mode mode) {
-        if (mode != QClipboard::Clipboard) {
-            return;
-        }
-        tracker.handlerStartNs = nowNs();
-        if (tracker.counting) {
-            ++tracker.notifications;
-            if (inHandler()) {
-                ++tracker.nested;
-            }
-        }
-    });
     if (!form->Form_Load()) {
         std::fprintf(stderr, "Form_Load failed\n");
         owner.stop();
         return 1;
     }
-    QObject::connect(form->List1->model(), &QAbstractItemModel::rowsInserted, [&] {
-        if (tracker.counting) {
-            ++tracker.updates;
+    Listener window{"form", "Form1", {}};
+    std::printf("Form1 reads the clipboard with %s\n",
+                form->clipboardMonitor()->metaObject()->className());
+    QObject::connect(form->clipboardMonitor(), &tavro::ClipboardMonitor::changed, [&] {
+        if (window.tracker.counting) {
+            ++window.tracker.reports;
         }
     });
-    // Connected after the hook: runs once the window's handler has returned.
-    QObject::connect(clipboard, &QClipboard::changed, [&](QClipboard::Mode mode) {
-        if (mode == QClipboard::Clipboard) {
-            tracker.took(tavro::historyEntryText(form->List1->line(0)));
-        }
-    });
+    // Each history update puts its entry first.
+    QObject::connect(form->List1->model(), &QAbstractItemModel::rowsInserted,
+                     [&] { window.tracker.took(tavro::historyEntryText(form->List1->line(0))); });
     runUntil([&] { return form->isVisible(); }, 5000);
+    Results formResults;
+    measureAll(window, owner, tool, latencyCount, helperBurst, &formResults);
 
-    measureLatency(Source::Owner, owner, tracker, QStringLiteral("warm-window"), 10, &misses);
-    const std::vector<double> formOwner = measureLatency(
-        Source::Owner, owner, tracker, QStringLiteral("window"), latencyCount, &misses);
-    const Stats handler = statsOf(tracker.handlerMs);
-    const int formOwnerMisses = misses;
-    const std::vector<double> formXclip = measureLatency(
-        Source::Xclip, owner, tracker, QStringLiteral("window-xclip"), latencyCount, &misses);
-    printLatency("form_owner", "Form1 history entry, helper owner", formOwner, formOwnerMisses);
-    printLatency("form_xclip", "Form1 history entry, xclip spawn", formXclip, misses);
-    std::printf(
-        "  of which inside Form1's handler (ChangeClipBoard, helper owner): median %.3f ms,"
-        " p95 %.3f ms\n",
-        handler.median, handler.p95);
-    const double ratioOwner =
-        statsOf(formOwner).median / std::max(1e-9, statsOf(floorOwner).median);
-    const double ratioXclip =
-        statsOf(formXclip).median / std::max(1e-9, statsOf(floorXclip).median);
-    std::printf("  median ratio Form1 / floor: helper owner %.2f, xclip spawn %.2f\n\n", ratioOwner,
-                ratioXclip);
-    std::printf("@ handler_median_ms %.3f\n@ handler_p95_ms %.3f\n", handler.median, handler.p95);
+    const double ratioOwner = statsOf(formResults.latencyOwner).median /
+                              std::max(1e-9, statsOf(floorResults.latencyOwner).median);
+    const double ratioXclip = statsOf(formResults.latencyXclip).median /
+                              std::max(1e-9, statsOf(floorResults.latencyXclip).median);
+    std::printf("\nmedian latency ratio Form1 / bare listener: helper owner %.2f, xclip %.2f\n",
+                ratioOwner, ratioXclip);
     std::printf("@ ratio_owner %.2f\n@ ratio_xclip %.2f\n", ratioOwner, ratioXclip);
-    std::fflush(stdout);
-
-    // ---- bursts ----
-    std::printf("(b) bursts of %d changes\n", burstCount);
-    printBurst("burst_floor", "bare listener, helper owner back to back:", floorBurst, false);
-    printBurst("burst_floor_xclip", "bare listener, sequential xclip -i runs:", floorXclipBurst,
-               false);
-    const BurstResult ownerBurst = measureBurst(Source::Owner, owner, tracker, inHandler,
-                                                QStringLiteral("owner"), burstCount, messages);
-    printBurst("burst_owner", "Form1, helper owner back to back:", ownerBurst, true);
-    std::fflush(stdout);
-    const BurstResult xclipBurst = measureBurst(Source::Xclip, owner, tracker, inHandler,
-                                                QStringLiteral("xclip"), burstCount, messages);
-    printBurst("burst_xclip", "Form1, sequential xclip -i runs:", xclipBurst, true);
-    std::printf("  history lines now %d (at most 13)\n", form->List1->count());
-    std::printf("@ history_lines %d\n", form->List1->count());
+    std::printf("history lines now %d (at most 13); messages shown %d\n", form->List1->count(),
+                messages);
+    std::printf("@ history_lines %d\n@ messages %d\n", form->List1->count(), messages);
 
     owner.stop();
     form.reset();
@@ -685,6 +882,9 @@ int main(int argc, char** argv) {
     }
     if (argc > 1 && std::strcmp(argv[1], "--owner") == 0) {
         return runOwner(argc, argv);
+    }
+    if (argc == 5 && std::strcmp(argv[1], "--xclip-burst") == 0) {
+        return runXclipBurst(std::atoi(argv[2]), std::atoi(argv[3]), argv[4]);
     }
     return runBench(argc, argv);
 }

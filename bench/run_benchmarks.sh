@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Runs every benchmark of Tavro and prints one summary table at the end:
 #   - bench_load_text (the saved-text load);
-#   - bench_clipboard on a private Xvfb desktop: latency from another process setting the
-#     clipboard to the new history entry, against a bare Qt listener; bursts of 1,000 changes;
+#   - bench_clipboard on a private Xvfb desktop, the window beside a bare Qt listener: latency
+#     from another process setting the clipboard to the new history entry; bursts of 13, 100
+#     and 1,000 xclip copies about 5 ms apart (distinct texts kept, in order) and of 1,000
+#     changes back to back; the window's longest stall while a misbehaving owner
+#     (tests/tools/bad_clipboard_owner) holds the clipboard;
 #   - the real program under openbox + trayer: idle cost over 60 s, resident memory before and
 #     after 1,000 and 2,000 clipboard changes, and the time from choosing "終了" in the tray menu
 #     to the end of the process, with and without the program owning the clipboard, and with a
@@ -19,8 +22,9 @@ idle_seconds=${TAVRO_BENCH_IDLE_SECONDS:-60}
 
 bash "$root/scripts/install-deps.sh" test || exit 1
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAVRO_BENCH=ON >/dev/null || exit 1
-ninja -C "$build" -j2 tavro bench_load_text bench_clipboard bench_window_load >/dev/null || {
-    ninja -C "$build" -j2 tavro bench_load_text bench_clipboard bench_window_load
+targets=(tavro bench_load_text bench_clipboard bench_window_load bad_clipboard_owner)
+ninja -C "$build" -j2 "${targets[@]}" >/dev/null || {
+    ninja -C "$build" -j2 "${targets[@]}"
     exit 1
 }
 
@@ -67,10 +71,10 @@ while read -r _ key value; do
     R[$key]=$value
 done < <(grep '^@ ' "$work/window_load.txt")
 
-# ---- bench_clipboard: (a) latency and (b) bursts ----
+# ---- bench_clipboard: latency, bursts and stalls ----
 echo
 echo "== bench_clipboard"
-timeout 240 "$build/bench/bench_clipboard" >"$work/clipboard.txt" 2>"$work/clipboard.err"
+timeout 900 "$build/bench/bench_clipboard" >"$work/clipboard.txt" 2>"$work/clipboard.err"
 clipboard_status=$?
 grep -v '^@ ' "$work/clipboard.txt"
 grep -vE 'XDG_RUNTIME_DIR' "$work/clipboard.err" >&2
@@ -291,29 +295,33 @@ line "window LoadText, 1,000 / 10,000 texts (on the display)" "$(v window_load_1
 line "longest wait for events during it, 1,000 / 10,000" "$(v window_stall_1000_ms) / $(v window_stall_10000_ms) ms"
 echo "(a) clipboard set by another process -> newest history entry (200 changes)"
 line "Form1, helper owner: median / p95" "$(v form_owner_median_ms) / $(v form_owner_p95_ms) ms"
-line "floor (bare QClipboard listener), helper owner: median / p95" "$(v floor_owner_median_ms) / $(v floor_owner_p95_ms) ms"
+line "bare Qt listener, helper owner: median / p95" "$(v floor_owner_median_ms) / $(v floor_owner_p95_ms) ms"
 line "ratio of the medians" "$(v ratio_owner)"
-line "time inside Form1's handler (read + list + menu): median / p95" "$(v handler_median_ms) / $(v handler_p95_ms) ms"
-line "its clipboard calls: formats() / hasImage() / text() (medians)" "$(v call_formats_ms) / $(v call_hasimage_ms) / $(v call_text_ms) ms"
 line "Form1, xclip spawn: median / p95" "$(v form_xclip_median_ms) / $(v form_xclip_p95_ms) ms"
-line "floor, xclip spawn: median / p95 (ratio)" "$(v floor_xclip_median_ms) / $(v floor_xclip_p95_ms) ms ($(v ratio_xclip))"
+line "bare Qt listener, xclip spawn: median / p95 (ratio)" "$(v floor_xclip_median_ms) / $(v floor_xclip_p95_ms) ms ($(v ratio_xclip))"
 line "changes missed (helper / xclip)" "$(v form_owner_missed) / $(v form_xclip_missed)"
-echo "(b) 1,000 changes in a burst"
-for b in burst_owner burst_floor burst_xclip burst_floor_xclip; do
-    case $b in
-    burst_owner) title="Form1, helper owner back to back" ;;
-    burst_xclip) title="Form1, sequential xclip -i" ;;
-    burst_floor) title="floor listener, helper owner back to back" ;;
-    burst_floor_xclip) title="floor listener, sequential xclip -i" ;;
-    esac
-    echo "  $title"
-    line "  made / notifications / texts taken / distinct texts" \
-        "$(v ${b}_made) / $(v ${b}_notifications) / $(v ${b}_updates) / $(v ${b}_distinct)"
-    [ "${b#burst_floor}" = "$b" ] &&
-        line "  nested notifications / ticks while handling" "$(v ${b}_nested) / $(v ${b}_busy_ticks)"
-    line "  10 ms timer gap p99 / max" "$(v ${b}_gap_p99_ms) / $(v ${b}_gap_max_ms) ms"
-    line "  changes made in / last text taken after" "$(v ${b}_make_ms) / $(v ${b}_drain_ms) ms"
+line "Qt's calls on the window's thread: formats() / hasImage() / text()" "$(v call_formats_ms) / $(v call_hasimage_ms) / $(v call_text_ms) ms"
+echo "(b) bursts: Form1 | bare Qt listener"
+both() { echo "$(v "${1/@/form}") | $(v "${1/@/floor}")"; }
+for n in 13 100 1000; do
+    b="burst_@_xclip$n"
+    echo "  $n xclip copies started 5 ms apart"
+    line "  distinct texts kept (of $n) / in order" \
+        "$(v ${b/@/form}_distinct) / $(v ${b/@/form}_in_order) | $(v ${b/@/floor}_distinct) / $(v ${b/@/floor}_in_order)"
+    line "  entries with a later change's text" "$(both ${b}_later_text)"
+    line "  changes that held the clipboard >= 5 ms / kept their own text" \
+        "$(v ${b/@/form}_held_long) / $(v ${b/@/form}_held_long_kept) | $(v ${b/@/floor}_held_long) / $(v ${b/@/floor}_held_long_kept)"
+    line "  10 ms timer gap max, ms" "$(both ${b}_gap_max_ms)"
 done
+echo "  1,000 changes by the helper back to back"
+line "  distinct texts kept / entries with a later change's text" \
+    "$(v burst_form_owner_distinct) / $(v burst_form_owner_later_text) | $(v burst_floor_owner_distinct) / $(v burst_floor_owner_later_text)"
+line "  10 ms timer gap max, ms" "$(both burst_@_owner_gap_max_ms)"
+echo "(b2) the window's longest stall (10 ms timer) while a bad owner holds the clipboard, ms"
+line "owner never answers" "$(both stall_@_never_ms)"
+line "owner never sends the text" "$(both stall_@_targets_ms)"
+line "owner sends a byte a second" "$(both stall_@_slow_ms)"
+line "silent owner taking the clipboard every second" "$(both stall_@_retaking_ms)"
 echo "(c) idle ${idle_seconds} s, real program under trayer (1 tick = $((1000 / tick_hz)) ms)"
 line "CPU ticks (utime+stime)" "$(v idle_ticks)"
 line "main-thread wake-ups (voluntary context switches)" "$(v idle_wakeups) (when: $(v idle_woke_at))"

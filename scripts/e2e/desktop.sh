@@ -20,6 +20,21 @@ wait_for() {
     done
 }
 
+# find_windows XDOTOOL-SEARCH-ARGUMENTS...: the ids xdotool search prints. A window that goes
+# away while xdotool walks the tree makes it end with BadWindow, which says nothing about the
+# windows asked for: then it looks again.
+find_windows() {
+    local out _
+    for _ in 1 2 3 4 5; do
+        if out=$(xdotool search "$@" 2>&1); then
+            grep -E '^[0-9]+$' <<<"$out"
+            return 0
+        fi
+        grep -q BadWindow <<<"$out" || return 1
+    done
+    return 1
+}
+
 _tray_manager_running() {
     # trayer owns the _NET_SYSTEM_TRAY_S0 selection once its panel window exists.
     xdotool search --classname trayer >/dev/null 2>&1 || xdotool search --class trayer >/dev/null 2>&1
@@ -112,13 +127,13 @@ start_tavro() {
 
 # The main window of the process PID (mapped, titled "Tavro!").
 main_window_of() {
-    xdotool search --all --onlyvisible --pid "$1" --name '^Tavro!$' 2>/dev/null | head -n 1
+    find_windows --all --onlyvisible --pid "$1" --name '^Tavro!$' | head -n 1
 }
 
 # The tray icon window of the process PID: a small window docked in trayer's panel.
 tray_icon_of() {
     local window
-    for window in $(xdotool search --all --pid "$1" 2>/dev/null); do
+    for window in $(find_windows --all --pid "$1"); do
         local geometry
         geometry=$(xdotool getwindowgeometry "$window" 2>/dev/null | awk '/Geometry/ {print $2}')
         local width=${geometry%x*} height=${geometry#*x}
@@ -140,7 +155,7 @@ clipboard_is() { [ "$(xclip -selection clipboard -o 2>/dev/null)" = "$1" ]; }
 # text, since xdotool's own name search does not match non-ASCII titles reliably).
 window_named() {
     local window
-    for window in $(xdotool search --all --onlyvisible --pid "$1" 2>/dev/null); do
+    for window in $(find_windows --all --onlyvisible --pid "$1"); do
         if [ "$(xdotool getwindowname "$window" 2>/dev/null)" = "$2" ]; then
             echo "$window"
             return 0

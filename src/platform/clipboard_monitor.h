@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <memory>
 #include <optional>
 
@@ -70,7 +71,8 @@ class QtClipboardMonitor : public ClipboardMonitor {
 };
 
 // What a clipboard offering `content` amounts to for the history (nullptr: no content).
-ClipboardChange describeClipboard(const QMimeData* content);
+// `alsoOffered` adds formats the platform knows are offered where Qt may not list them.
+ClipboardChange describeClipboard(const QMimeData* content, const QStringList& alsoOffered = {});
 
 // The monitor this platform uses for the application's clipboard.
 std::unique_ptr<ClipboardMonitor> createClipboardMonitor();

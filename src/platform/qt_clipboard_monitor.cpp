@@ -3,19 +3,35 @@
 #include <QMimeData>
 #include <new>
 
+#include "clip/clipboard_secret.h"
 #include "clip/history.h"
 #include "platform/clipboard_monitor.h"
 
 namespace tavro {
 
-ClipboardChange describeClipboard(const QMimeData* content) {
+ClipboardChange describeClipboard(const QMimeData* content, const QStringList& alsoOffered) {
     ClipboardChange change;
     if (content == nullptr) {
         return change;
     }
-    change.formatMask = clipboardFormatMask(content->formats());
-    if (!takesClipboardText(change.formatMask)) {
+    QStringList formats = content->formats();
+    for (const QString& format : alsoOffered) {
+        if (!formats.contains(format)) {
+            formats.append(format);
+        }
+    }
+    // Qt gives an empty value for a read that failed.
+    const SecretMark secret = clipboardSecretMark(formats, [content](const QString& format) {
+        QByteArray value = content->data(format);
+        return value.isEmpty() ? std::nullopt : std::optional<QByteArray>(std::move(value));
+    });
+    if (secret == SecretMark::Secret) {
+        change.kind = ClipboardChange::Kind::Secret;
         return change;
+    }
+    change.formatMask = clipboardFormatMask(formats);
+    if (secret == SecretMark::Unknown || !takesClipboardText(change.formatMask)) {
+        return change;  // a mark that could not be read: the text is not asked for
     }
     try {
         // A null text is a read that failed, not an empty text.

@@ -90,7 +90,7 @@ window_is_unmapped() { [ -z "$(main_window_of "$1")" ]; }
 # each popup.
 popup_of() {
     local window info width height
-    for window in $(xdotool search --all --onlyvisible --pid "$1" 2>/dev/null); do
+    for window in $(find_windows --all --onlyvisible --pid "$1"); do
         info=$(xwininfo -id "$window" 2>/dev/null) || continue
         grep -q 'Override Redirect State: yes' <<<"$info" || continue
         grep -q 'Map State: IsViewable' <<<"$info" || continue
@@ -110,7 +110,7 @@ popup_closed() { [ -z "$(popup_of "$1")" ]; }
 # follows the pointer while one of its drags is under way.
 tooltip_window_shown() {
     local window
-    for window in $(xdotool search --all --onlyvisible --pid "$1" 2>/dev/null); do
+    for window in $(find_windows --all --onlyvisible --pid "$1"); do
         xprop -id "$window" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q _NET_WM_WINDOW_TYPE_TOOLTIP &&
             return 0
     done
@@ -200,9 +200,8 @@ copy_text_seen() {
 
 # copy_image PNG: puts the picture PNG on the clipboard as image/png, as another program does,
 # and waits until the clipboard offers it. The program only asks which formats are offered,
-# a request xclip doesn't log; but the X server tells the program of the new owner before
-# any later click or key of the test reaches it, so the program has read the formats by
-# the time it handles the test's next action.
+# a request xclip doesn't log, and it asks on a connection of its own: a test that counts on
+# the entry for the image polls for it.
 copy_image() {
     E2E_COPIES=$((E2E_COPIES + 1))
     xclip -selection clipboard -verbose -t image/png -i "$1" >"$E2E_WORK/xclip.$E2E_COPIES.log" 2>&1 &

@@ -52,7 +52,7 @@ check "every copy and recall has its row in the tray menu" history_rows_are 4
 expect 10 "the program reads the copied text ghi" copy_text_seen ghi
 convert -size 8x8 xc:red "$E2E_WORK/red.png"
 expect 10 "the clipboard holds the copied image" copy_image "$E2E_WORK/red.png"
-check "the image adds a history row" history_rows_are 6
+expect 10 "the image adds a history row" history_rows_are 6
 
 # History: ghi (for the image), ghi, def, abc, def, abc. The newest entry recalls text.
 check "the newest history entry can be chosen" choose_tray_entry 3

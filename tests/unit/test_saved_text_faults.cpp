@@ -10,7 +10,8 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <functional>
-#include <latch>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 #include "support/saved_text_helpers.h"
@@ -24,6 +25,26 @@ namespace {
 QDateTime at(int h, int mi, int s) {
     return QDateTime(QDate(1998, 8, 28), QTime(h, mi, s));
 }
+
+// Lets threads start together. (std::latch waits for ever in MinGW's runtime under Wine.)
+class StartTogether {
+  public:
+    explicit StartTogether(int count) : left_(count) {}
+
+    void arriveAndWait() {
+        std::unique_lock lock(mutex_);
+        if (--left_ == 0) {
+            allHere_.notify_all();
+            return;
+        }
+        allHere_.wait(lock, [this] { return left_ == 0; });
+    }
+
+  private:
+    std::mutex mutex_;
+    std::condition_variable allHere_;
+    int left_;
+};
 
 class StoreSharingTest : public ::testing::Test {
   protected:
@@ -77,12 +98,12 @@ TEST_F(StoreSharingTest, TwoStoresWritingOneNameAtOnceNeverReplaceEachOther) {
     for (int round = 0; round < 10; ++round) {
         const QString name = savedTextName(at(12, 0, round));
         bool saved[2] = {false, false};
-        std::latch start(2);
+        StartTogether start(2);
         std::thread other([&] {
-            start.arrive_and_wait();
+            start.arriveAndWait();
             saved[1] = second.write(name, texts[1]);
         });
-        start.arrive_and_wait();
+        start.arriveAndWait();
         saved[0] = first.write(name, texts[0]);
         other.join();
         // Exactly one of them has the name, and the file holds that one's text.
@@ -142,10 +163,10 @@ TEST_F(StoreSharingTest, TwoStoresSavingAtOnceKeepEveryText) {
     constexpr int kSaves = 40;
     const QDateTime now = at(14, 0, 0);
     QStringList names[2];
-    std::latch start(2);
+    StartTogether start(2);
     const auto saveAll = [&](int copy) {
         const SavedTextStore store(folder_);
-        start.arrive_and_wait();
+        start.arriveAndWait();
         for (int i = 0; i < kSaves; ++i) {
             const std::optional<QString> name = store.save(now, textOf(copy * 1000 + i, 3000));
             if (name) {

@@ -224,6 +224,67 @@ TEST_F(HistoryCommandsTest, ReadThatFailsKeepsTheLastTextAndAnEmptyTextIsAText) 
     EXPECT_EQ(f.List1->count(), 3);
 }
 
+// Text with the marks of a password manager, noting every format that is read.
+class MarkedText : public QMimeData {
+  public:
+    MarkedText(const QString& mark, const QByteArray& value, QStringList* read)
+        : mark_(mark), value_(value), read_(read) {}
+    QStringList formats() const override { return {QStringLiteral("text/plain"), mark_}; }
+    bool hasFormat(const QString& format) const override { return formats().contains(format); }
+
+  protected:
+    QVariant retrieveData(const QString& format, QMetaType) const override {
+        read_->append(format);
+        if (format == mark_) {
+            return value_;
+        }
+        return format == QLatin1String("text/plain") ? QVariant(QStringLiteral("password"))
+                                                     : QVariant();
+    }
+
+  private:
+    QString mark_;
+    QByteArray value_;
+    QStringList* read_;
+};
+
+TEST_F(HistoryCommandsTest, ASecretIsNeverReadAndAddsNothing) {
+    tavro::Form1& f = makeForm();
+    copyAt(QTime(9, 0, 0), QStringLiteral("before"));
+    const auto windows = [](const char* name) {
+        return QStringLiteral("application/x-qt-windows-mime;value=\"%1\"")
+            .arg(QLatin1String(name));
+    };
+    struct Case {
+        QString mark;
+        QByteArray value;
+        bool secret;
+    };
+    const Case cases[] = {
+        {QStringLiteral("x-kde-passwordManagerHint"), "secret", true},
+        {windows("ExcludeClipboardContentFromMonitorProcessing"), "", true},
+        {windows("Clipboard Viewer Ignore"), "", true},
+        {windows("CanIncludeInClipboardHistory"), QByteArray(4, '\0'), true},
+        {windows("CanIncludeInClipboardHistory"), QByteArray("\1\0\0\0", 4), false},
+        {QStringLiteral("x-kde-passwordManagerHint"), "public", false},
+    };
+    for (const Case& c : cases) {
+        QStringList read;
+        const int before = f.List1->count();
+        QApplication::clipboard()->setMimeData(new MarkedText(c.mark, c.value, &read));
+        if (c.secret) {
+            EXPECT_EQ(f.List1->count(), before) << c.mark.toStdString();
+            EXPECT_EQ(f.strMsg, QStringLiteral("before")) << c.mark.toStdString();
+            EXPECT_FALSE(read.contains(QStringLiteral("text/plain"))) << c.mark.toStdString();
+        } else {
+            EXPECT_EQ(f.List1->count(), before + 1) << c.mark.toStdString();
+            EXPECT_EQ(f.List1->line(0), QStringLiteral("09:00:00 | password"));
+            f.strMsg = QStringLiteral("before");
+        }
+    }
+    EXPECT_TRUE(trayMirrorsList());
+}
+
 TEST_F(HistoryCommandsTest, TrayRecallPutsTheWholeEntryTextBackAsANewTopEntry) {
     tavro::Form1& f = makeForm();
     QApplication::clipboard()->setMimeData(imageData());  // an entry with the empty text

@@ -6,7 +6,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
-#include <QMimeData>
 
 #include "clip/history.h"
 #include "platform/clipboard_monitor.h"
@@ -15,24 +14,20 @@ namespace tavro {
 
 namespace {
 
-bool formatOffered(const wchar_t* name) {
-    const UINT format = RegisterClipboardFormatW(name);
-    return format != 0 && IsClipboardFormatAvailable(format);
-}
-
-// Content a password manager keeps out of clipboard viewers and the clipboard history.
-bool markedSecret(const QMimeData* content) {
-    if (formatOffered(L"ExcludeClipboardContentFromMonitorProcessing") ||
-        formatOffered(L"Clipboard Viewer Ignore")) {
-        return true;
+// The marks of password managers that the system clipboard offers now, named as Qt names
+// registered formats. Asked of the system itself, so a mark counts even where Qt's list of
+// formats leaves it out.
+QStringList offeredSecretMarks() {
+    QStringList marks;
+    for (const wchar_t* name : {L"ExcludeClipboardContentFromMonitorProcessing",
+                                L"Clipboard Viewer Ignore", L"CanIncludeInClipboardHistory"}) {
+        const UINT format = RegisterClipboardFormatW(name);
+        if (format != 0 && IsClipboardFormatAvailable(format)) {
+            marks.append(QStringLiteral("application/x-qt-windows-mime;value=\"%1\"")
+                             .arg(QString::fromWCharArray(name)));
+        }
     }
-    if (!formatOffered(L"CanIncludeInClipboardHistory") || content == nullptr) {
-        return false;
-    }
-    // A DWORD: 0 keeps the content out of the history.
-    const QByteArray value = content->data(
-        QStringLiteral("application/x-qt-windows-mime;value=\"CanIncludeInClipboardHistory\""));
-    return value.size() >= 4 && value.left(4) == QByteArray(4, '\0');
+    return marks;
 }
 
 class WindowsClipboardMonitor final : public ClipboardMonitor {
@@ -83,14 +78,8 @@ class WindowsClipboardMonitor final : public ClipboardMonitor {
             emit changed(change);
             return;
         }
-        const QMimeData* content = clipboard->mimeData(QClipboard::Clipboard);
-        if (markedSecret(content)) {
-            ClipboardChange change;
-            change.kind = ClipboardChange::Kind::Secret;
-            emit changed(change);
-            return;
-        }
-        emit changed(describeClipboard(content));
+        emit changed(
+            describeClipboard(clipboard->mimeData(QClipboard::Clipboard), offeredSecretMarks()));
     }
 
     QMetaObject::Connection connection_;

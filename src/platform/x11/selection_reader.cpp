@@ -1,0 +1,478 @@
+#include "platform/x11/selection_reader.h"
+
+#include <poll.h>
+#include <pthread.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+#include <xcb/xfixes.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <iterator>
+#include <new>
+
+namespace tavro::x11 {
+
+namespace {
+
+// How long a window an owner may still write to is kept before it is destroyed, and how many
+// such windows are kept at most (the oldest goes first).
+constexpr Millis kRetiredWindowLife = 60 * 1000;
+constexpr size_t kMaxRetiredWindows = 256;
+// A property is read in pieces of this many 32-bit units (4 MB).
+constexpr std::uint32_t kPropertyPieceUnits = 1 << 20;
+// At most this many targets of one owner are looked at.
+constexpr int kMaxTargets = 1024;
+
+Millis nowMillis() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// A reply of xcb, freed when it goes.
+template <typename Reply>
+using ReplyPtr = std::unique_ptr<Reply, decltype(&std::free)>;
+
+template <typename Reply>
+ReplyPtr<Reply> owned(Reply* reply) {
+    return ReplyPtr<Reply>(reply, &std::free);
+}
+
+xcb_screen_t* screenOf(xcb_connection_t* connection, int number) {
+    xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(connection));
+    for (; it.rem > 0; --number, xcb_screen_next(&it)) {
+        if (number == 0) {
+            return it.data;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+std::unique_ptr<SelectionReader> SelectionReader::open(std::uint32_t ownIdBase,
+                                                       std::uint32_t ownIdMask) {
+    int screenNumber = 0;
+    xcb_connection_t* connection = xcb_connect(nullptr, &screenNumber);
+    auto fail = [connection] {
+        xcb_disconnect(connection);
+        return nullptr;
+    };
+    if (xcb_connection_has_error(connection) != 0) {
+        return fail();
+    }
+    const xcb_query_extension_reply_t* xfixes = xcb_get_extension_data(connection, &xcb_xfixes_id);
+    if (xfixes == nullptr || xfixes->present == 0) {
+        return fail();
+    }
+    // The version must be asked before any other request of the extension.
+    if (!owned(xcb_xfixes_query_version_reply(
+            connection, xcb_xfixes_query_version(connection, 1, 0), nullptr))) {
+        return fail();
+    }
+    xcb_screen_t* screen = screenOf(connection, screenNumber);
+    if (screen == nullptr) {
+        return fail();
+    }
+
+    const char* names[] = {"CLIPBOARD", "TARGETS", "INCR", "_TAVRO_SELECTION"};
+    xcb_intern_atom_cookie_t cookies[std::size(names)];
+    for (size_t i = 0; i < std::size(names); ++i) {
+        cookies[i] = xcb_intern_atom(connection, 0, std::strlen(names[i]), names[i]);
+    }
+    xcb_atom_t values[std::size(names)] = {};
+    for (size_t i = 0; i < std::size(names); ++i) {
+        auto reply = owned(xcb_intern_atom_reply(connection, cookies[i], nullptr));
+        if (!reply) {
+            return fail();
+        }
+        values[i] = reply->atom;
+    }
+    Atoms atoms;
+    atoms.clipboard = values[0];
+    atoms.targets = values[1];
+    atoms.incr = values[2];
+    atoms.property = values[3];
+
+    const int wakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (wakeFd < 0) {
+        return fail();
+    }
+    std::unique_ptr<SelectionReader> reader(new SelectionReader(
+        connection, screen->root, xfixes->first_event, atoms, ownIdBase, ownIdMask, wakeFd));
+    for (size_t i = 0; i < std::size(names); ++i) {
+        reader->remember(values[i], QString::fromLatin1(names[i]));
+    }
+    return reader;
+}
+
+SelectionReader::SelectionReader(xcb_connection_t* connection, xcb_window_t root,
+                                 std::uint8_t xfixesEvent, const Atoms& atoms,
+                                 std::uint32_t ownIdBase, std::uint32_t ownIdMask, int wakeFd)
+    : connection_(connection),
+      root_(root),
+      xfixesEvent_(xfixesEvent),
+      atoms_(atoms),
+      ownIdBase_(ownIdBase),
+      ownIdMask_(ownIdMask),
+      wakeFd_(wakeFd) {
+    listener_ = xcb_generate_id(connection_);
+    xcb_create_window(connection_, XCB_COPY_FROM_PARENT, listener_, root_, 0, 0, 1, 1, 0,
+                      XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+    xcb_flush(connection_);
+}
+
+SelectionReader::~SelectionReader() {
+    stop();
+    xcb_destroy_window(connection_, listener_);
+    xcb_flush(connection_);
+    xcb_disconnect(connection_);
+    ::close(wakeFd_);
+}
+
+void SelectionReader::start(Deliver deliver) {
+    if (isRunning()) {
+        return;
+    }
+    deliver_ = std::move(deliver);
+    xcb_xfixes_select_selection_input(connection_, listener_, atoms_.clipboard,
+                                      XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER |
+                                          XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY |
+                                          XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE);
+    xcb_flush(connection_);
+    stopping_ = false;
+    thread_ = std::thread([this] {
+        pthread_setname_np(pthread_self(), "clipboard");
+        run();
+    });
+}
+
+void SelectionReader::stop() {
+    if (!isRunning()) {
+        return;
+    }
+    stopping_ = true;
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const ssize_t written = ::write(wakeFd_, &one, sizeof one);
+    thread_.join();
+    std::uint64_t count = 0;
+    [[maybe_unused]] const ssize_t read = ::read(wakeFd_, &count, sizeof count);
+
+    // Stop listening, and drop whatever was under way.
+    xcb_xfixes_select_selection_input(connection_, listener_, atoms_.clipboard, 0);
+    jobs_.clear();
+    destroyRetired(0, true);
+    for (xcb_window_t window : freeWindows_) {
+        xcb_destroy_window(connection_, window);
+    }
+    freeWindows_.clear();
+    // Once this round trip is answered, every event sent before is here: drop them all, so a
+    // later start sees only new changes.
+    free(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
+    while (xcb_generic_event_t* event = xcb_poll_for_queued_event(connection_)) {
+        free(event);
+    }
+    deliver_ = nullptr;
+}
+
+void SelectionReader::run() {
+    while (!stopping_) {
+        while (xcb_generic_event_t* event = xcb_poll_for_event(connection_)) {
+            handle(event, nowMillis());
+            free(event);
+        }
+        if (xcb_connection_has_error(connection_) != 0) {
+            return;  // the display went away: there is nothing more to watch
+        }
+        const Millis now = nowMillis();
+        jobs_.expire(now);
+        destroyRetired(now, false);
+        deliverReports();
+        if (xcb_flush(connection_) <= 0) {
+            return;
+        }
+        // Writing may have read events too; they would not wake the poll below.
+        if (xcb_generic_event_t* event = xcb_poll_for_queued_event(connection_)) {
+            handle(event, nowMillis());
+            free(event);
+            continue;
+        }
+        int timeout = -1;
+        if (const std::optional<Millis> wake = nextWake()) {
+            timeout = int(std::clamp<Millis>(*wake - nowMillis(), 0, 60 * 1000));
+        }
+        pollfd fds[2] = {{xcb_get_file_descriptor(connection_), POLLIN, 0}, {wakeFd_, POLLIN, 0}};
+        ::poll(fds, 2, timeout);
+    }
+}
+
+void SelectionReader::handle(const xcb_generic_event_t* event, Millis now) {
+    const std::uint8_t type = event->response_type & 0x7f;
+    if (type == xfixesEvent_ + XCB_XFIXES_SELECTION_NOTIFY) {
+        ownerChanged(event, now);
+    } else if (type == XCB_SELECTION_NOTIFY) {
+        selectionNotified(reinterpret_cast<const xcb_selection_notify_event_t*>(event), now);
+    } else if (type == XCB_PROPERTY_NOTIFY) {
+        propertyChanged(reinterpret_cast<const xcb_property_notify_event_t*>(event), now);
+    }
+    // Errors (a late owner's window gone, ...) and other events need nothing.
+}
+
+void SelectionReader::ownerChanged(const xcb_generic_event_t* event, Millis now) {
+    const auto* notify = reinterpret_cast<const xcb_xfixes_selection_notify_event_t*>(event);
+    if (notify->selection != atoms_.clipboard) {
+        return;
+    }
+    OwnerChange change;
+    change.timestamp = notify->selection_timestamp;
+    change.sequence = event->full_sequence;
+    if (notify->subtype == XCB_XFIXES_SELECTION_EVENT_SET_SELECTION_OWNER) {
+        if (notify->owner == XCB_NONE) {
+            change.kind = OwnerChange::Kind::NoOwner;
+        } else {
+            change.kind = OwnerChange::Kind::NewOwner;
+            change.ownWindow = (notify->owner & ~ownIdMask_) == ownIdBase_;
+        }
+    } else {
+        change.kind = OwnerChange::Kind::OwnerGone;
+    }
+    jobs_.ownerChanged(change, now);
+}
+
+void SelectionReader::selectionNotified(const xcb_selection_notify_event_t* event, Millis now) {
+    const auto job = jobOfWindow_.find(event->requestor);
+    if (job == jobOfWindow_.end() || event->selection != atoms_.clipboard) {
+        return;
+    }
+    const JobId id = job->second;
+    Request& request = requests_[id];
+    if (request.incremental || !jobs_.isWaiting(id)) {
+        return;
+    }
+    if (event->property == XCB_NONE) {
+        jobs_.answered(id, std::nullopt, now);  // refused
+        return;
+    }
+    if (!readProperty(request.window, event->property, &request)) {
+        jobs_.transferFailed(id);
+        return;
+    }
+    if (request.type == atoms_.incr) {
+        // Reading deleted the property: the owner now sends the text in pieces.
+        request.incremental = true;
+        request.data.clear();
+        jobs_.transferProgressed(id, now);
+        return;
+    }
+    answer(id, request, now);
+}
+
+void SelectionReader::propertyChanged(const xcb_property_notify_event_t* event, Millis now) {
+    if (event->state != XCB_PROPERTY_NEW_VALUE || event->atom != atoms_.property) {
+        return;
+    }
+    const auto job = jobOfWindow_.find(event->window);
+    if (job == jobOfWindow_.end()) {
+        return;
+    }
+    const JobId id = job->second;
+    Request& request = requests_[id];
+    if (!request.incremental || !jobs_.isWaiting(id)) {
+        return;
+    }
+    Request piece;
+    if (!readProperty(request.window, atoms_.property, &piece) ||
+        request.data.size() + piece.data.size() > kMaxSelectionBytes) {
+        jobs_.transferFailed(id);
+        return;
+    }
+    if (piece.data.isEmpty()) {
+        // An empty piece ends the transfer.
+        request.incremental = false;
+        answer(id, request, now);
+        return;
+    }
+    try {
+        request.data.append(piece.data);
+    } catch (const std::bad_alloc&) {
+        jobs_.transferFailed(id);
+        return;
+    }
+    request.type = piece.type;
+    request.format = piece.format;
+    jobs_.transferProgressed(id, now);
+}
+
+void SelectionReader::answer(JobId job, const Request& request, Millis now) {
+    SelectionValue value;
+    value.type = namesOf(&request.type, 1).value(0);
+    value.bytes = request.data;
+    // A list of atoms; some older owners give it the type TARGETS.
+    if ((request.type == XCB_ATOM_ATOM || request.type == atoms_.targets) && request.format == 32) {
+        const int count = int(std::min<qsizetype>(request.data.size() / 4, kMaxTargets));
+        std::vector<xcb_atom_t> list(size_t(count), XCB_NONE);
+        std::memcpy(list.data(), request.data.constData(), size_t(count) * 4);
+        value.atomNames = namesOf(list.data(), count);
+    }
+    jobs_.answered(job, value, now);
+}
+
+bool SelectionReader::readProperty(xcb_window_t window, xcb_atom_t property, Request* into) {
+    into->data.clear();
+    std::uint32_t offset = 0;
+    for (;;) {
+        // Deleting as it reads: the server deletes the property once the last piece is read,
+        // which tells an INCR owner to send the next one.
+        auto reply = owned(xcb_get_property_reply(
+            connection_,
+            xcb_get_property(connection_, 1, window, property, XCB_GET_PROPERTY_TYPE_ANY, offset,
+                             kPropertyPieceUnits),
+            nullptr));
+        if (!reply) {
+            return false;
+        }
+        const int length = xcb_get_property_value_length(reply.get());
+        if (length < 0 || into->data.size() + length > kMaxSelectionBytes) {
+            return false;
+        }
+        try {
+            into->data.append(static_cast<const char*>(xcb_get_property_value(reply.get())),
+                              length);
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+        into->type = reply->type;
+        into->format = reply->format;
+        if (reply->bytes_after == 0) {
+            return true;
+        }
+        if (length == 0 || length % 4 != 0) {
+            return false;
+        }
+        offset += std::uint32_t(length / 4);
+    }
+}
+
+void SelectionReader::deliverReports() {
+    for (ClipboardChange& change : jobs_.takeReports()) {
+        deliver_(std::move(change));
+    }
+}
+
+void SelectionReader::destroyRetired(Millis now, bool all) {
+    auto keep = retired_.begin();
+    for (const Retired& retired : retired_) {
+        if (all || retired.until <= now) {
+            xcb_destroy_window(connection_, retired.window);
+        } else {
+            *keep++ = retired;
+        }
+    }
+    retired_.erase(keep, retired_.end());
+}
+
+std::optional<Millis> SelectionReader::nextWake() const {
+    std::optional<Millis> wake = jobs_.nextDeadline();
+    for (const Retired& retired : retired_) {
+        if (!wake || retired.until < *wake) {
+            wake = retired.until;
+        }
+    }
+    return wake;
+}
+
+std::uint32_t SelectionReader::convert(JobId job, const QString& target, std::uint32_t timestamp) {
+    Request& request = requests_[job];
+    if (request.window == XCB_NONE) {
+        request.window = takeWindow();
+        jobOfWindow_[request.window] = job;
+    }
+    request.incremental = false;
+    request.data.clear();
+    return xcb_convert_selection(connection_, request.window, atoms_.clipboard, atomNamed(target),
+                                 atoms_.property, timestamp)
+        .sequence;
+}
+
+void SelectionReader::release(JobId job, bool answerMayFollow) {
+    const auto found = requests_.find(job);
+    if (found == requests_.end()) {
+        return;
+    }
+    const xcb_window_t window = found->second.window;
+    requests_.erase(found);
+    jobOfWindow_.erase(window);
+    if (answerMayFollow) {
+        if (retired_.size() >= kMaxRetiredWindows) {
+            xcb_destroy_window(connection_, retired_.front().window);
+            retired_.erase(retired_.begin());
+        }
+        retired_.push_back({window, nowMillis() + kRetiredWindowLife});
+    } else {
+        freeWindows_.push_back(window);
+    }
+}
+
+xcb_window_t SelectionReader::takeWindow() {
+    if (!freeWindows_.empty()) {
+        const xcb_window_t window = freeWindows_.back();
+        freeWindows_.pop_back();
+        return window;
+    }
+    const xcb_window_t window = xcb_generate_id(connection_);
+    const std::uint32_t eventMask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+    xcb_create_window(connection_, XCB_COPY_FROM_PARENT, window, root_, 0, 0, 1, 1, 0,
+                      XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK,
+                      &eventMask);
+    return window;
+}
+
+xcb_atom_t SelectionReader::atomNamed(const QString& name) {
+    if (const auto found = atomsByName_.constFind(name); found != atomsByName_.constEnd()) {
+        return found.value();
+    }
+    const QByteArray bytes = name.toUtf8();
+    auto reply = owned(xcb_intern_atom_reply(
+        connection_, xcb_intern_atom(connection_, 0, std::uint16_t(bytes.size()), bytes.data()),
+        nullptr));
+    const xcb_atom_t atom = reply ? reply->atom : XCB_NONE;
+    if (atom != XCB_NONE) {
+        remember(atom, name);
+    }
+    return atom;
+}
+
+QStringList SelectionReader::namesOf(const xcb_atom_t* atoms, int count) {
+    // Ask for every name not known yet at once, then take the answers.
+    std::vector<std::pair<xcb_atom_t, xcb_get_atom_name_cookie_t>> asked;
+    for (int i = 0; i < count; ++i) {
+        if (atoms[i] != XCB_NONE && !atomNames_.contains(atoms[i])) {
+            asked.emplace_back(atoms[i], xcb_get_atom_name(connection_, atoms[i]));
+        }
+    }
+    for (const auto& [atom, cookie] : asked) {
+        auto reply = owned(xcb_get_atom_name_reply(connection_, cookie, nullptr));
+        if (reply) {
+            remember(atom, QString::fromUtf8(xcb_get_atom_name_name(reply.get()),
+                                             xcb_get_atom_name_name_length(reply.get())));
+        }
+    }
+    QStringList names;
+    for (int i = 0; i < count; ++i) {
+        const QString name = atomNames_.value(atoms[i]);
+        if (!name.isEmpty()) {
+            names.append(name);
+        }
+    }
+    return names;
+}
+
+void SelectionReader::remember(xcb_atom_t atom, const QString& name) {
+    atomNames_.insert(atom, name);
+    atomsByName_.insert(name, atom);
+}
+
+}  // namespace tavro::x11
