@@ -49,6 +49,9 @@ class ClipboardMonitor : public QObject {
   protected:
     // The text of the program's own write that has not been reported yet, taken once.
     std::optional<QString> takeOwnText();
+    // Reports the change the program's own write made, with its text, when one is pending;
+    // true then.
+    bool reportOwnWrite();
 
   private:
     std::optional<QString> ownText_;

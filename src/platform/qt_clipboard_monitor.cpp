@@ -56,6 +56,18 @@ std::optional<QString> ClipboardMonitor::takeOwnText() {
     return text;
 }
 
+bool ClipboardMonitor::reportOwnWrite() {
+    std::optional<QString> own = takeOwnText();
+    if (!own) {
+        return false;
+    }
+    ClipboardChange change;
+    change.formatMask = kFormatText;
+    change.text = std::move(own);
+    emit changed(change);
+    return true;
+}
+
 QtClipboardMonitor::~QtClipboardMonitor() {
     stop();
 }
@@ -69,11 +81,7 @@ void QtClipboardMonitor::start() {
         if (mode != QClipboard::Clipboard) {
             return;
         }
-        if (std::optional<QString> own = takeOwnText()) {
-            ClipboardChange change;
-            change.formatMask = kFormatText;
-            change.text = std::move(own);
-            emit changed(change);
+        if (reportOwnWrite()) {
             return;
         }
         emit changed(describeClipboard(QApplication::clipboard()->mimeData(mode)));

@@ -2,10 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QByteArray>
 #include <QDir>
 #include <QFile>
+#include <QStandardPaths>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
+#include <initializer_list>
 #include <ostream>
 
 // Helpers of the tests that check saved-text files byte for byte.
@@ -40,6 +44,37 @@ inline ::testing::AssertionResult holds(const QString& path, const QString& text
     return ::testing::AssertionFailure() << path.toStdString() << " holds " << bytes.size()
                                          << " bytes, not the " << text.size() << " of its text";
 }
+
+// Bytes given by their values, for files in code page 932 and broken ones.
+inline QByteArray bytesOf(std::initializer_list<int> values) {
+    QByteArray bytes;
+    for (int v : values) {
+        bytes.append(char(v));
+    }
+    return bytes;
+}
+
+// A test with a Temptext folder of its own inside a temporary folder.
+class TempTextFolderTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        QStandardPaths::setTestModeEnabled(true);
+        ASSERT_TRUE(root_.isValid());
+        folder_ = root_.path() + QStringLiteral("/Temptext");
+        ASSERT_TRUE(QDir().mkpath(folder_));
+    }
+
+    QString path(const QString& name) const { return folder_ + u'/' + name; }
+
+    void put(const QString& name, const QByteArray& bytes) const {
+        QFile file(path(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_EQ(file.write(bytes), bytes.size());
+    }
+
+    QTemporaryDir root_;
+    QString folder_;
+};
 
 // Every entry of a folder, hidden ones included, by name.
 inline QStringList entriesOf(const QString& folder) {

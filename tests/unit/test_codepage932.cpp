@@ -6,18 +6,12 @@
 #include <ostream>
 
 #include "platform/codepage932.h"
+#include "support/saved_text_helpers.h"
 
 using namespace tavro;
+using tavro::testing::bytesOf;
 
 namespace {
-
-QByteArray bytesOf(std::initializer_list<int> values) {
-    QByteArray bytes;
-    for (int v : values) {
-        bytes.append(char(v));
-    }
-    return bytes;
-}
 
 QString unitsOf(std::initializer_list<char16_t> units) {
     QString text;

@@ -42,24 +42,12 @@ const struct Way {
     {"temporary name", writeNewFileViaTemporaryName},
 };
 
-class LinuxFileTest : public ::testing::Test {
+class LinuxFileTest : public TempTextFolderTest {
   protected:
-    void SetUp() override {
-        QStandardPaths::setTestModeEnabled(true);
-        ASSERT_TRUE(root_.isValid());
-        folder_ = root_.path() + QStringLiteral("/Temptext");
-        ASSERT_TRUE(QDir().mkpath(folder_));
-    }
-
-    QString path(const QString& name) const { return folder_ + u'/' + name; }
-
     void emptyFolder() const {
         ASSERT_TRUE(QDir(folder_).removeRecursively());
         ASSERT_TRUE(QDir().mkpath(folder_));
     }
-
-    QTemporaryDir root_;
-    QString folder_;
 };
 
 // A small tmpfs mounted on a folder for the length of a test.

@@ -9,8 +9,8 @@
 #include <QSet>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <functional>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <thread>
 
@@ -46,26 +46,7 @@ class StartTogether {
     int left_;
 };
 
-class StoreSharingTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        QStandardPaths::setTestModeEnabled(true);
-        ASSERT_TRUE(root_.isValid());
-        folder_ = root_.path() + QStringLiteral("/Temptext");
-        ASSERT_TRUE(QDir().mkpath(folder_));
-    }
-
-    QString path(const QString& name) const { return folder_ + u'/' + name; }
-
-    void put(const QString& name, const QByteArray& bytes) const {
-        QFile file(path(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        ASSERT_EQ(file.write(bytes), bytes.size());
-    }
-
-    QTemporaryDir root_;
-    QString folder_;
-};
+using StoreSharingTest = TempTextFolderTest;
 
 }  // namespace
 

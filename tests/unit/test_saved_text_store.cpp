@@ -7,20 +7,14 @@
 #include <QTemporaryDir>
 #include <algorithm>
 
+#include "support/saved_text_helpers.h"
 #include "texts/saved_text_store.h"
 
 using namespace tavro;
+using tavro::testing::bytesOf;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QByteArray bytesOf(std::initializer_list<int> values) {
-    QByteArray bytes;
-    for (int v : values) {
-        bytes.append(char(v));
-    }
-    return bytes;
-}
 
 QString excerptOf(const QByteArray& bytes) {
     QBuffer buffer;
@@ -33,36 +27,10 @@ QDateTime at(int y, int mo, int d, int h, int mi, int s, int ms = 0) {
     return QDateTime(QDate(y, mo, d), QTime(h, mi, s, ms));
 }
 
-class SavedTextStoreTest : public ::testing::Test {
+class SavedTextStoreTest : public tavro::testing::TempTextFolderTest {
   protected:
-    void SetUp() override {
-        QStandardPaths::setTestModeEnabled(true);
-        ASSERT_TRUE(root_.isValid());
-        folder_ = root_.path() + QStringLiteral("/Temptext");
-        ASSERT_TRUE(QDir().mkpath(folder_));
-    }
-
-    void put(const QString& name, const QByteArray& bytes) {
-        QFile file(folder_ + u'/' + name);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        ASSERT_EQ(file.write(bytes), bytes.size());
-    }
-
-    QByteArray contents(const QString& name) const {
-        QFile file(folder_ + u'/' + name);
-        if (!file.open(QIODevice::ReadOnly)) {
-            return QByteArray("<unreadable>");
-        }
-        return file.readAll();
-    }
-
-    QStringList entries() const {
-        return QDir(folder_).entryList(
-            QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-    }
-
-    QTemporaryDir root_;
-    QString folder_;
+    QByteArray contents(const QString& name) const { return tavro::testing::contents(path(name)); }
+    QStringList entries() const { return tavro::testing::entriesOf(folder_); }
 };
 
 }  // namespace

@@ -7,7 +7,6 @@
 #include <QClipboard>
 #include <QGuiApplication>
 
-#include "clip/history.h"
 #include "platform/clipboard_monitor.h"
 
 namespace tavro {
@@ -70,14 +69,10 @@ class WindowsClipboardMonitor final : public ClipboardMonitor {
         QClipboard* clipboard = QApplication::clipboard();
         // The program's own write, while its content is still the clipboard's; once another
         // program has written over it, the text left is read instead.
-        const std::optional<QString> own = takeOwnText();
-        if (own && clipboard->ownsClipboard()) {
-            ClipboardChange change;
-            change.formatMask = kFormatText;
-            change.text = *own;
-            emit changed(change);
+        if (clipboard->ownsClipboard() && reportOwnWrite()) {
             return;
         }
+        takeOwnText();
         emit changed(
             describeClipboard(clipboard->mimeData(QClipboard::Clipboard), offeredSecretMarks()));
     }

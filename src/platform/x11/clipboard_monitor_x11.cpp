@@ -7,7 +7,6 @@
 #include <QEvent>
 #include <QGuiApplication>
 
-#include "clip/history.h"
 #include "platform/x11/selection_reader.h"
 
 namespace tavro {
@@ -69,14 +68,8 @@ void X11ClipboardMonitor::start() {
     // comes from the reader.
     ownWrites_ = connect(QGuiApplication::clipboard(), &QClipboard::changed, this,
                          [this](QClipboard::Mode mode) {
-                             if (mode != QClipboard::Clipboard) {
-                                 return;
-                             }
-                             if (std::optional<QString> own = takeOwnText()) {
-                                 ClipboardChange change;
-                                 change.formatMask = kFormatText;
-                                 change.text = std::move(own);
-                                 emit changed(change);
+                             if (mode == QClipboard::Clipboard) {
+                                 reportOwnWrite();
                              }
                          });
     reader_->start([this, generation = generation_](ClipboardChange change) {
