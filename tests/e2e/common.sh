@@ -169,6 +169,16 @@ choose_menu_entry() {
     menu_keys "${keys[@]}" Return
 }
 
+# history_rows_are N: the tray menu of $PID is exactly N history rows taller than with no
+# history; the test measures empty_height and row_height (pixels) first.
+history_rows_are() {
+    open_tray_menu || return 1
+    local height
+    height=$(popup_height "$PID")
+    menu_keys Escape || return 1
+    [ "$height" -eq $((empty_height + $1 * row_height)) ]
+}
+
 # Opens the tray menu of $PID and chooses the entry COUNT Down presses from the top.
 choose_tray_entry() {
     open_tray_menu || return 1

@@ -20,14 +20,6 @@ check "a right click on the tray icon opens a popup menu of the program" open_tr
 empty_height=$(popup_height "$PID")
 check "Escape closes the tray menu" menu_keys Escape
 
-# history_rows_are N: the tray menu is exactly N history rows taller than the empty one.
-history_rows_are() {
-    open_tray_menu || return 1
-    local height
-    height=$(popup_height "$PID")
-    menu_keys Escape || return 1
-    [ "$height" -eq $((empty_height + $1 * row_height)) ]
-}
 
 expect 10 "the program reads the copied text abc" copy_text_seen abc
 expect 10 "the program reads the copied text def" copy_text_seen def

@@ -19,14 +19,6 @@ bad_owner_tool=$(readlink -f "$2")
 # generous for a loaded machine and a sanitizer build, and the figure is printed.
 menu_bound_ms=1000
 
-# history_rows_are N: the tray menu is exactly N history rows taller than the empty one.
-history_rows_are() {
-    open_tray_menu || return 1
-    local height
-    height=$(popup_height "$PID")
-    menu_keys Escape || return 1
-    [ "$height" -eq $((empty_height + $1 * row_height)) ]
-}
 
 # recall_entry N: chooses history entry N (1 is the newest) in the tray menu.
 recall_entry() { choose_tray_entry $(($1 + 2)); }

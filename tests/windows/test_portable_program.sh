@@ -102,13 +102,6 @@ check "the main window starts hidden" window_is_unmapped "$PID"
 check "a right click on the tray icon opens the program's menu" open_tray_menu
 empty_height=$(popup_height "$PID")
 check "Escape closes the tray menu" menu_keys Escape
-history_rows_are() {
-    open_tray_menu || return 1
-    local height
-    height=$(popup_height "$PID")
-    menu_keys Escape || return 1
-    [ "$height" -eq $((empty_height + $1 * row_height)) ]
-}
 
 expect 20 "the program reads the text copied first" copy_text_seen "一つ目 ｶﾀｶﾅ①～"
 expect 20 "the program reads the text copied second" copy_text_seen "second"
