@@ -12,9 +12,11 @@ TEST_F(SavedTextCommandsLinuxTest, FileThatCannotBeReadIsSkippedAndTheRestLoads)
     const QString unreadable = QStringLiteral("/sys/class/net/lo/speed");
     {
         QFile probe(unreadable);
-        ASSERT_TRUE(probe.open(QIODevice::ReadOnly | QIODevice::Unbuffered));
         char byte = 0;
-        ASSERT_LT(probe.read(&byte, 1), 0) << "reads of " << unreadable.toStdString();
+        if (!probe.open(QIODevice::ReadOnly | QIODevice::Unbuffered) || probe.read(&byte, 1) >= 0) {
+            GTEST_SKIP() << unreadable.toStdString()
+                         << " is missing or readable here: no file to fail every read";
+        }
     }
     ASSERT_TRUE(QFile::link(unreadable, savedPath(QStringLiteral("980101000002.TXT"))));
     // Neither a folder nor a name that is no number is a saved text.
