@@ -47,8 +47,13 @@ class RegularFileReader {
 
   private:
     void close();
+    // The platform's own calls: one read of at most `count` bytes (the count read, 0 at the
+    // end, -1 on an error), and closing the handle.
+    static qint64 readSome(std::intptr_t handle, char* into, qint64 count);
+    static void closeHandle(std::intptr_t handle);
 
-    std::intptr_t handle_ = -1;  // a file descriptor, or a Windows HANDLE
+    static constexpr std::intptr_t kNoHandle = -1;
+    std::intptr_t handle_ = kNoHandle;  // a file descriptor, or a Windows HANDLE
     qint64 size_ = 0;
     qint64 position_ = 0;
     QDateTime modified_;

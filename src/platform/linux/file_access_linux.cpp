@@ -16,7 +16,7 @@ namespace tavro {
 
 namespace {
 
-// The most one read or write call is asked to move.
+// The most one write call is asked to move.
 constexpr qsizetype kChunk = qsizetype(1) << 30;
 // Tries at a temporary name before giving up (each name is random, so clashes are rare).
 constexpr int kTemporaryNameTries = 100;
@@ -177,18 +177,8 @@ NewFileResult writeNewFileViaTemporaryName(const QString& folder, const QString&
     return writeNamed(folderFd.get(), QFile::encodeName(name), bytes);
 }
 
-RegularFileReader::~RegularFileReader() {
-    close();
-}
-
-void RegularFileReader::close() {
-    if (handle_ >= 0) {
-        ::close(int(handle_));
-    }
-    handle_ = -1;
-    size_ = 0;
-    position_ = 0;
-    modified_ = QDateTime();
+void RegularFileReader::closeHandle(std::intptr_t handle) {
+    ::close(int(handle));
 }
 
 bool RegularFileReader::open(const QString& path) {
@@ -216,30 +206,13 @@ bool RegularFileReader::open(const QString& path) {
     return true;
 }
 
-std::optional<QByteArray> RegularFileReader::read(qint64 count) {
-    if (handle_ < 0) {
-        return std::nullopt;
-    }
-    const qint64 wanted = std::max<qint64>(0, std::min(count, size_ - position_));
-    QByteArray bytes(wanted, Qt::Uninitialized);
-    qint64 got = 0;
-    while (got < wanted) {
-        const ssize_t n = ::read(int(handle_), bytes.data() + got,
-                                 size_t(std::min<qint64>(wanted - got, kChunk)));
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return std::nullopt;
+qint64 RegularFileReader::readSome(std::intptr_t handle, char* into, qint64 count) {
+    for (;;) {
+        const ssize_t n = ::read(int(handle), into, size_t(count));
+        if (n >= 0 || errno != EINTR) {
+            return n;
         }
-        if (n == 0) {
-            break;  // the file shrank since it was opened
-        }
-        got += n;
     }
-    bytes.truncate(got);
-    position_ += got;
-    return bytes;
 }
 
 }  // namespace tavro

@@ -110,18 +110,8 @@ NewFileResult writeNewFile(const QString& folder, const QString& name, QByteArra
                                                                        : NewFileResult::Failed;
 }
 
-RegularFileReader::~RegularFileReader() {
-    close();
-}
-
-void RegularFileReader::close() {
-    if (handle_ != -1) {
-        ::CloseHandle(reinterpret_cast<HANDLE>(handle_));
-    }
-    handle_ = -1;
-    size_ = 0;
-    position_ = 0;
-    modified_ = QDateTime();
+void RegularFileReader::closeHandle(std::intptr_t handle) {
+    ::CloseHandle(reinterpret_cast<HANDLE>(handle));
 }
 
 bool RegularFileReader::open(const QString& path) {
@@ -148,27 +138,12 @@ bool RegularFileReader::open(const QString& path) {
     return true;
 }
 
-std::optional<QByteArray> RegularFileReader::read(qint64 count) {
-    if (handle_ == -1) {
-        return std::nullopt;
+qint64 RegularFileReader::readSome(std::intptr_t handle, char* into, qint64 count) {
+    DWORD n = 0;
+    if (!::ReadFile(reinterpret_cast<HANDLE>(handle), into, DWORD(count), &n, nullptr)) {
+        return -1;
     }
-    const qint64 wanted = std::max<qint64>(0, std::min(count, size_ - position_));
-    QByteArray bytes(wanted, Qt::Uninitialized);
-    qint64 got = 0;
-    while (got < wanted) {
-        DWORD n = 0;
-        if (!::ReadFile(reinterpret_cast<HANDLE>(handle_), bytes.data() + got,
-                        DWORD(std::min(wanted - got, kChunk)), &n, nullptr)) {
-            return std::nullopt;
-        }
-        if (n == 0) {
-            break;  // the file shrank since it was opened
-        }
-        got += n;
-    }
-    bytes.truncate(got);
-    position_ += got;
-    return bytes;
+    return n;
 }
 
 }  // namespace tavro
