@@ -114,8 +114,8 @@ bool Form1::WriteText(const QString& txt) {
     // start: the texts then go where the start would put them now.
     bool created = false;
     const QString folder = chooseSavedTextFolder(&created);
-    if (folder == store_.folder()) {
-        return false;
+    if (folder == store_.folder() && !created) {
+        return false;  // the same folder, and nothing changed about it
     }
     store_ = SavedTextStore(folder);
     return store_.save(options_.clock(), txt).has_value();

@@ -308,10 +308,10 @@ std::optional<QString> SavedTextStore::readWhole(const QString& name) const {
 }
 
 QString SavedTextStore::freeName(const QDateTime& now) const {
-    return savedTextName(firstFreeTime(now));
+    return savedTextName(firstFreeTime(takenNames(), now));
 }
 
-QDateTime SavedTextStore::firstFreeTime(const QDateTime& from) const {
+QSet<QString> SavedTextStore::takenNames() const {
     // Every entry counts, whatever its case or kind: a folder or a dangling link of the name
     // would block the write as well.
     QSet<QString> taken;
@@ -320,8 +320,13 @@ QDateTime SavedTextStore::firstFreeTime(const QDateTime& from) const {
         it.next();
         taken.insert(it.fileName().toUpper());
     }
+    return taken;
+}
+
+QDateTime SavedTextStore::firstFreeTime(const QSet<QString>& taken, const QDateTime& from) {
+    // Saved-text names are upper case already.
     QDateTime time = from;
-    while (taken.contains(savedTextName(time).toUpper())) {
+    while (taken.contains(savedTextName(time))) {
         time = time.addSecs(1);
     }
     return time;
@@ -344,17 +349,17 @@ bool SavedTextStore::write(const QString& name, const QString& text) const {
 
 std::optional<QString> SavedTextStore::save(const QDateTime& now, const QString& text) const {
     const QByteArray bytes = encodeSavedText(text);
-    QDateTime from = now;
+    // The folder is listed once; a name another copy takes meanwhile is added to the list.
+    QSet<QString> taken = takenNames();
     bool folderRemade = false;
     for (int attempt = 0; attempt < kSaveAttempts; ++attempt) {
-        const QDateTime time = firstFreeTime(from);
-        const QString name = savedTextName(time);
+        const QString name = savedTextName(firstFreeTime(taken, now));
         switch (writer_(folder_, name, bytes)) {
             case NewFileResult::Written:
                 return name;
             case NewFileResult::NameTaken:
                 // Another copy sharing the folder took the name since it was listed.
-                from = time.addSecs(1);
+                taken.insert(name);
                 break;
             case NewFileResult::Failed:
                 // The folder may have been removed since the start; anything else that failed

@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QIODevice>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -127,8 +128,10 @@ class SavedTextStore {
     bool remove(const QString& name) const;
 
   private:
-    // The first second from `from` on whose name no entry of the folder has.
-    QDateTime firstFreeTime(const QDateTime& from) const;
+    // The names of every entry of the folder, upper case.
+    QSet<QString> takenNames() const;
+    // The first second from `from` on whose name is not among `taken`.
+    static QDateTime firstFreeTime(const QSet<QString>& taken, const QDateTime& from);
     // Makes the folder again when nothing of its name is there; false otherwise.
     bool remakeFolder() const;
 

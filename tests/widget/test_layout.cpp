@@ -312,6 +312,14 @@ TEST_F(Form1Test, AProgramFolderThatCantBeWrittenKeepsTheTextsInTheUsersFolder) 
     EXPECT_TRUE(messages.isEmpty());
     EXPECT_EQ(f.Lsttext->count(), 1);
     EXPECT_EQ(QDir(userFolder).entryList(QDir::Files).size(), 1);
+
+    // The user's data folder removed whole while the program runs: the next save makes it
+    // again, parents and all, and succeeds.
+    const QString dataFolder = QFileInfo(userFolder).path();
+    ASSERT_TRUE(QDir(dataFolder).removeRecursively());
+    f.AddTxt_Click();
+    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_EQ(QDir(userFolder).entryList(QDir::Files).size(), 1);
     QDir(userFolder).removeRecursively();
 }
 
