@@ -14,7 +14,10 @@ constexpr const char* kCodePage932 = "windows-31j";
 }  // namespace
 
 void appendDoubleByteCharacters(QByteArrayView pairs, QString& text) {
-    QStringDecoder decoder(kCodePage932);
+    // Made once per thread: a line of mixed text calls this once per run of pairs, and making
+    // the decoder costs ten times the decoding of a short run.
+    static thread_local QStringDecoder decoder(kCodePage932);
+    decoder.resetState();
     const QString decoded = decoder.decode(pairs);
     if (decoded.size() == pairs.size() / 2) {
         text += decoded;  // ICU gives U+FFFD for a pair the code page leaves unassigned
