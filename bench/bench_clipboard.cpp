@@ -52,7 +52,9 @@
 #include <thread>
 #include <vector>
 
-#include "clip/history.h"
+#include "core/clipboard_formats.h"
+#include "core/history.h"
+#include "platform/clipboard_monitor.h"
 #include "shell/toolkit.h"
 #include "ui/form1.h"
 #include "ui/text_list.h"

@@ -18,7 +18,7 @@
 #include <random>
 #include <vector>
 
-#include "texts/saved_text_store.h"
+#include "core/saved_text_store.h"
 
 using namespace tavro;
 

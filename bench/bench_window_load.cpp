@@ -11,7 +11,7 @@
 #include <cstdio>
 #include <random>
 
-#include "texts/saved_text_store.h"
+#include "core/saved_text_store.h"
 #include "ui/form1.h"
 #include "ui/text_list.h"
 

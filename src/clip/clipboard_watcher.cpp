@@ -1,5 +1,7 @@
 #include "clip/clipboard_watcher.h"
 
+#include "platform/clipboard_monitor.h"
+
 namespace tavro {
 
 ClipboardWatcher::ClipboardWatcher(Handler handler) : handler_(std::move(handler)) {}

@@ -3,7 +3,7 @@
 #include <QMetaObject>
 #include <functional>
 
-#include "platform/clipboard_monitor.h"
+#include "core/clipboard_change.h"
 
 // Turns every change of the system clipboard's content into exactly one call of a handler,
 // on the thread that owns the window, never nested inside another such call.
@@ -12,6 +12,8 @@
 // stops it and drops the connection. While the handler runs (it may wait in a message box
 // with the event loop running) inHook() is true and further changes add nothing.
 namespace tavro {
+
+class ClipboardMonitor;
 
 class ClipboardWatcher {
   public:

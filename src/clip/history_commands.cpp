@@ -6,8 +6,10 @@
 #include <QPushButton>
 #include <exception>
 
-#include "clip/history.h"
-#include "shell/messages.h"
+#include "core/clipboard_formats.h"
+#include "core/history.h"
+#include "core/messages.h"
+#include "platform/clipboard_monitor.h"
 #include "shell/toolkit.h"
 #include "ui/form1.h"
 #include "ui/text_list.h"

@@ -6,26 +6,13 @@
 #include <memory>
 #include <optional>
 
+#include "core/clipboard_change.h"
+
 class QMimeData;
 
 // Watching the system clipboard: each change of its content is reported once, in the order
 // the changes happened, on the thread that owns the window.
 namespace tavro {
-
-struct ClipboardChange {
-    enum class Kind {
-        Content,    // a program put content on the clipboard (or Qt saw some change)
-        Cleared,    // a program emptied the clipboard while it runs
-        OwnerGone,  // the owner ended and its content went with it
-        Secret,     // content a password manager marked as secret; never read
-    };
-    Kind kind = Kind::Content;
-    // The formats offered (a mask of ClipboardFormat); only for Content.
-    int formatMask = 0;
-    // The plain text, read when plain text alone is offered; nothing when that read failed
-    // (an owner that did not answer in time, a text too large to hold).
-    std::optional<QString> text;
-};
 
 class ClipboardMonitor : public QObject {
     Q_OBJECT
@@ -68,6 +55,10 @@ class QtClipboardMonitor : public ClipboardMonitor {
     void start() override;
     void stop() override;
     bool isStarted() const override { return static_cast<bool>(connection_); }
+
+  protected:
+    // One change Qt announced: the program's own write, or the clipboard read.
+    virtual void report();
 
   private:
     QMetaObject::Connection connection_;

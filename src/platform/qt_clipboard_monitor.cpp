@@ -3,8 +3,8 @@
 #include <QMimeData>
 #include <new>
 
-#include "clip/clipboard_secret.h"
-#include "clip/history.h"
+#include "core/clipboard_formats.h"
+#include "core/clipboard_secret.h"
 #include "platform/clipboard_monitor.h"
 
 namespace tavro {
@@ -78,14 +78,16 @@ void QtClipboardMonitor::start() {
         return;
     }
     connection_ = connect(clipboard, &QClipboard::changed, this, [this](QClipboard::Mode mode) {
-        if (mode != QClipboard::Clipboard) {
-            return;
+        if (mode == QClipboard::Clipboard) {
+            report();
         }
-        if (reportOwnWrite()) {
-            return;
-        }
-        emit changed(describeClipboard(QApplication::clipboard()->mimeData(mode)));
     });
+}
+
+void QtClipboardMonitor::report() {
+    if (!reportOwnWrite()) {
+        emit changed(describeClipboard(QApplication::clipboard()->mimeData(QClipboard::Clipboard)));
+    }
 }
 
 void QtClipboardMonitor::stop() {

@@ -2,11 +2,11 @@
 #include <QPixmapCache>
 #include <cstdio>
 
+#include "core/command_line.h"
+#include "core/qt_platform_choice.h"
 #include "platform/autostart.h"
 #include "platform/program_folder.h"
 #include "platform/shutdown.h"
-#include "shell/command_line.h"
-#include "shell/platform_choice.h"
 #include "ui/form1.h"
 
 namespace {

@@ -1,14 +1,12 @@
 // Start-up and shutdown of the main window, in a fixed order.
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDir>
-#include <QFileInfo>
-#include <QStandardPaths>
 
+#include "core/messages.h"
+#include "core/saved_text_folder.h"
+#include "platform/clipboard_monitor.h"
+#include "platform/single_instance.h"
 #include "platform/tray_icon.h"
-#include "shell/desktop_entry.h"
-#include "shell/messages.h"
-#include "shell/single_instance.h"
 #include "shell/toolkit.h"
 #include "shell/twips.h"
 #include "ui/about_box.h"
@@ -51,9 +49,9 @@ bool Form1::Form_Load() {
     TextAct(0);
     Focus_clear(5);
     // 10. The saved-text folder: new and empty, or loaded.
-    bool created = false;
-    store_ = SavedTextStore(chooseSavedTextFolder(&created));
-    if (created) {
+    const SavedTextFolder folder = chooseSavedTextFolder(options_.programFolder);
+    store_ = SavedTextStore(folder.path);
+    if (folder.created) {
         T_rireki->setVisible(0, false);
     } else {
         LoadText();
@@ -63,33 +61,6 @@ bool Form1::Form_Load() {
         showMainWindow();
     }
     return true;
-}
-
-QString Form1::chooseSavedTextFolder(bool* created) {
-    *created = false;
-    // A program folder that can't be named (empty) or a relative one would put the texts at
-    // the root of the file system or in the current folder; an installed program's folder
-    // (PREFIX/bin) is the system's, even where it can be written.
-    const QString& program = options_.programFolder;
-    if (QDir::isAbsolutePath(program) && !runsFromInstalledPrefix(program)) {
-        const QString folder = program + QStringLiteral("/Temptext");
-        const QFileInfo info(folder);
-        if (info.isDir()) {
-            return folder;
-        }
-        // Nothing of that name yet: make it. A file in the way (or a link to nowhere) is left
-        // alone, as is a program folder that can't be written.
-        if (!info.exists() && !info.isSymLink() && QDir().mkdir(folder)) {
-            *created = true;
-            return folder;
-        }
-    }
-    // The texts live in the user's own data folder instead.
-    const QString userFolder =
-        QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) +
-        QStringLiteral("/Temptext");
-    *created = !QFileInfo::exists(userFolder) && QDir().mkpath(userFolder);
-    return userFolder;
 }
 
 bool Form1::hasEnded() const {

@@ -4,8 +4,9 @@
 #include <QMenu>
 #include <QPushButton>
 
-#include "clip/history.h"
-#include "shell/messages.h"
+#include "core/history.h"
+#include "core/messages.h"
+#include "core/saved_text_folder.h"
 #include "shell/toolkit.h"
 #include "ui/form1.h"
 #include "ui/text_list.h"
@@ -112,12 +113,11 @@ bool Form1::WriteText(const QString& txt) {
     }
     // Temptext may have been replaced by a file, or the program folder removed, since the
     // start: the texts then go where the start would put them now.
-    bool created = false;
-    const QString folder = chooseSavedTextFolder(&created);
-    if (folder == store_.folder() && !created) {
+    const SavedTextFolder folder = chooseSavedTextFolder(options_.programFolder);
+    if (folder.path == store_.folder() && !folder.created) {
         return false;  // the same folder, and nothing changed about it
     }
-    store_ = SavedTextStore(folder);
+    store_ = SavedTextStore(folder.path);
     return store_.save(options_.clock(), txt).has_value();
 }
 

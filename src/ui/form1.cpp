@@ -8,8 +8,9 @@
 #include <QMenu>
 #include <QPushButton>
 
+#include "platform/clipboard_monitor.h"
+#include "platform/single_instance.h"
 #include "platform/tray_icon.h"
-#include "shell/single_instance.h"
 #include "shell/toolkit.h"
 #include "shell/twips.h"
 #include "ui/resources.h"

@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "clip/clipboard_watcher.h"
-#include "shell/messages.h"
-#include "shell/time_format.h"
-#include "texts/saved_text_store.h"
+#include "core/clock.h"
+#include "core/messages.h"
+#include "core/saved_text_store.h"
 #include "ui/menu_array.h"
 
 class QAction;
@@ -178,7 +178,6 @@ class Form1 : public QWidget {
     void saveSelectedEntry();
     // Runs a command that changes the saved texts now, or after the load that is sorting.
     void runAfterLoad(void (Form1::*command)());
-    QString chooseSavedTextFolder(bool* created);
     bool labelButtonEvent(QObject* watched, QEvent* event);
 
     Options options_;

@@ -27,7 +27,7 @@
 #include <cstring>
 #include <iostream>
 
-#include "texts/saved_text_store.h"
+#include "core/saved_text_store.h"
 
 using namespace tavro;
 

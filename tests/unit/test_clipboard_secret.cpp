@@ -2,7 +2,7 @@
 
 #include <QMap>
 
-#include "clip/clipboard_secret.h"
+#include "core/clipboard_secret.h"
 
 using namespace tavro;
 

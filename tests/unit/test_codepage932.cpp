@@ -5,7 +5,7 @@
 #include <QCryptographicHash>
 #include <ostream>
 
-#include "platform/codepage932.h"
+#include "core/codepage932.h"
 #include "support/saved_text_helpers.h"
 
 using namespace tavro;

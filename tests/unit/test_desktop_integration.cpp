@@ -7,9 +7,9 @@
 #include <QTemporaryDir>
 #include <ostream>
 
-#include "shell/command_line.h"
-#include "shell/desktop_entry.h"
-#include "shell/platform_choice.h"
+#include "core/command_line.h"
+#include "core/desktop_entry.h"
+#include "core/qt_platform_choice.h"
 
 using namespace tavro;
 

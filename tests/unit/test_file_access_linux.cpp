@@ -18,10 +18,10 @@
 #include <cstring>
 #include <string>
 
-#include "platform/linux/file_access_linux.h"
+#include "core/file_access_linux.h"
+#include "core/saved_text_store.h"
 #include "support/fifo_unblocker.h"
 #include "support/saved_text_helpers.h"
-#include "texts/saved_text_store.h"
 
 using namespace tavro;
 using namespace tavro::testing;

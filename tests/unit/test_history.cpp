@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "clip/history.h"
+#include "core/clipboard_formats.h"
+#include "core/history.h"
 
 using namespace tavro;
 

@@ -14,8 +14,8 @@
 #include <mutex>
 #include <thread>
 
+#include "core/saved_text_store.h"
 #include "support/saved_text_helpers.h"
-#include "texts/saved_text_store.h"
 
 using namespace tavro;
 using namespace tavro::testing;

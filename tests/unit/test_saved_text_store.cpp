@@ -7,8 +7,8 @@
 #include <QTemporaryDir>
 #include <algorithm>
 
+#include "core/saved_text_store.h"
 #include "support/saved_text_helpers.h"
-#include "texts/saved_text_store.h"
 
 using namespace tavro;
 using tavro::testing::bytesOf;

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "shell/time_format.h"
+#include "core/time_format.h"
 #include "shell/twips.h"
 
 using namespace tavro;

@@ -10,7 +10,7 @@
 #include <QStyledItemDelegate>
 #include <algorithm>
 
-#include "clip/history.h"
+#include "core/history.h"
 #include "form1_fixture.h"
 
 namespace {

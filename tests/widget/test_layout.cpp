@@ -12,8 +12,9 @@
 #include <algorithm>
 
 #include "form1_fixture.h"
+#include "platform/clipboard_monitor.h"
+#include "platform/single_instance.h"
 #include "platform/tray_icon.h"
-#include "shell/single_instance.h"
 #include "shell/twips.h"
 
 using tavro::twipsRect;

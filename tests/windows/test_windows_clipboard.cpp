@@ -11,7 +11,8 @@
 #include <cstring>
 #include <vector>
 
-#include "clip/history.h"
+#include "core/clipboard_formats.h"
+#include "core/history.h"
 #include "platform/clipboard_monitor.h"
 #include "shell/toolkit.h"
 #include "ui/form1.h"

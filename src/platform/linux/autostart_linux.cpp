@@ -6,8 +6,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include "core/desktop_entry.h"
 #include "platform/autostart.h"
-#include "shell/desktop_entry.h"
 
 // Resources are registered outside any namespace.
 static void initDesktopEntryResource() {

@@ -6,59 +6,59 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <vector>
 
+#include "core/clipboard_secret.h"
 #include "platform/clipboard_monitor.h"
 
 namespace tavro {
 
 namespace {
 
-// The marks of password managers that the system clipboard offers now, named as Qt names
-// registered formats. Asked of the system itself, so a mark counts even where Qt's list of
-// formats leaves it out.
+struct SecretFormat {
+    UINT id;
+    QString mimeType;
+};
+
+// The formats by which password managers mark content, registered once.
+const std::vector<SecretFormat>& secretFormats() {
+    static const std::vector<SecretFormat> formats = [] {
+        std::vector<SecretFormat> registered;
+        for (const char* name : kWindowsSecretFormats) {
+            const QString formatName = QString::fromLatin1(name);
+            const UINT id = RegisterClipboardFormatW(reinterpret_cast<LPCWSTR>(formatName.utf16()));
+            if (id != 0) {
+                registered.push_back({id, windowsFormatMimeType(formatName)});
+            }
+        }
+        return registered;
+    }();
+    return formats;
+}
+
+// The marks the system clipboard offers now, named as Qt names registered formats. Asked of
+// the system itself, so a mark counts even where Qt's list of formats leaves it out.
 QStringList offeredSecretMarks() {
     QStringList marks;
-    for (const wchar_t* name : {L"ExcludeClipboardContentFromMonitorProcessing",
-                                L"Clipboard Viewer Ignore", L"CanIncludeInClipboardHistory"}) {
-        const UINT format = RegisterClipboardFormatW(name);
-        if (format != 0 && IsClipboardFormatAvailable(format)) {
-            marks.append(QStringLiteral("application/x-qt-windows-mime;value=\"%1\"")
-                             .arg(QString::fromWCharArray(name)));
+    for (const SecretFormat& format : secretFormats()) {
+        if (IsClipboardFormatAvailable(format.id)) {
+            marks.append(format.mimeType);
         }
     }
     return marks;
 }
 
-class WindowsClipboardMonitor final : public ClipboardMonitor {
+class WindowsClipboardMonitor final : public QtClipboardMonitor {
   public:
-    using ClipboardMonitor::ClipboardMonitor;
-    ~WindowsClipboardMonitor() override { stop(); }
+    using QtClipboardMonitor::QtClipboardMonitor;
 
     void start() override {
-        QClipboard* clipboard = QApplication::clipboard();
-        if (isStarted() || clipboard == nullptr) {
-            return;
-        }
         lastSequence_ = GetClipboardSequenceNumber();
-        connection_ = connect(clipboard, &QClipboard::changed, this, [this](QClipboard::Mode mode) {
-            if (mode == QClipboard::Clipboard) {
-                report();
-            }
-        });
+        QtClipboardMonitor::start();
     }
 
-    void stop() override {
-        if (isStarted()) {
-            disconnect(connection_);
-            connection_ = {};
-        }
-        takeOwnText();
-    }
-
-    bool isStarted() const override { return static_cast<bool>(connection_); }
-
-  private:
-    void report() {
+  protected:
+    void report() override {
         // Every write raises the clipboard's sequence number: a report that finds the number
         // it saw last time is the same content announced again, not a change.
         const DWORD sequence = GetClipboardSequenceNumber();
@@ -77,7 +77,7 @@ class WindowsClipboardMonitor final : public ClipboardMonitor {
             describeClipboard(clipboard->mimeData(QClipboard::Clipboard), offeredSecretMarks()));
     }
 
-    QMetaObject::Connection connection_;
+  private:
     DWORD lastSequence_ = 0;
 };
 

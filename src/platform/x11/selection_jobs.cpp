@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "clip/clipboard_secret.h"
+#include "core/clipboard_secret.h"
 #include "platform/x11/selection_targets.h"
 
 namespace tavro::x11 {

@@ -8,8 +8,8 @@
 #include <optional>
 #include <vector>
 
-#include "clip/history.h"
-#include "platform/clipboard_monitor.h"
+#include "core/clipboard_change.h"
+#include "core/clipboard_formats.h"
 
 // The reading of the X11 clipboard, one job per change of its owner, apart from the
 // connection that carries the requests (so it can be driven by hand).
@@ -33,10 +33,6 @@ inline constexpr Millis kAnswerTimeout = 1000;
 inline constexpr Millis kReplacedOwnerGrace = 1000;
 // The largest answer taken; a larger one counts as a failed read.
 inline constexpr qsizetype kMaxSelectionBytes = qsizetype(128) << 20;
-// The format mask of content whose targets could not be learned: a failed format question
-// counts as yes.
-inline constexpr int kUnknownFormats =
-    kFormatText | kFormatBitmap | kFormatDeviceIndependentBitmap | kFormatRichText;
 
 struct OwnerChange {
     enum class Kind {

@@ -1,4 +1,4 @@
-#include "texts/saved_text_store.h"
+#include "core/saved_text_store.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -10,8 +10,8 @@
 #include <cstring>
 #include <utility>
 
-#include "platform/codepage932.h"
-#include "shell/time_format.h"
+#include "core/codepage932.h"
+#include "core/time_format.h"
 
 namespace tavro {
 

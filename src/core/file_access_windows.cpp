@@ -5,7 +5,7 @@
 #include <QRandomGenerator>
 #include <algorithm>
 
-#include "platform/file_access.h"
+#include "core/file_access.h"
 
 namespace tavro {
 

@@ -1,4 +1,4 @@
-#include "shell/time_format.h"
+#include "core/time_format.h"
 
 namespace tavro {
 
@@ -12,10 +12,6 @@ QString formatNameStamp(const QDateTime& time) {
 
 QString formatListTime(const QDateTime& time) {
     return time.toString(QStringLiteral("MM/dd HH:mm"));
-}
-
-Clock systemClock() {
-    return [] { return QDateTime::currentDateTime(); };
 }
 
 }  // namespace tavro

@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 
-#include "platform/linux/file_access_linux.h"
+#include "core/file_access_linux.h"
 
 namespace tavro {
 

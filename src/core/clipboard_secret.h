@@ -16,6 +16,14 @@
 namespace tavro {
 
 inline constexpr char kPasswordManagerHintFormat[] = "x-kde-passwordManagerHint";
+// The registered Windows formats that mark content: the first two by being offered at all,
+// the third by holding 0.
+inline constexpr const char* kWindowsSecretFormats[] = {
+    "ExcludeClipboardContentFromMonitorProcessing", "Clipboard Viewer Ignore",
+    "CanIncludeInClipboardHistory"};
+
+// A registered Windows format as Qt names it: application/x-qt-windows-mime;value="NAME".
+QString windowsFormatMimeType(const QString& formatName);
 
 enum class SecretMark {
     None,     // not marked

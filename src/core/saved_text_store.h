@@ -8,7 +8,7 @@
 #include <functional>
 #include <optional>
 
-#include "platform/file_access.h"
+#include "core/file_access.h"
 
 // The saved texts: one file each in the Temptext folder, named by the moment of saving
 // ("YYMMDDHHMMSS.TXT"), holding the text in Shift-JIS (code page 932) with nothing added.

@@ -1,4 +1,4 @@
-#include "clip/clipboard_secret.h"
+#include "core/clipboard_secret.h"
 
 #include <QtEndian>
 
@@ -6,19 +6,21 @@ namespace tavro {
 
 namespace {
 
+constexpr QLatin1String kWindowsMimePrefix("application/x-qt-windows-mime;value=\"");
+
 // The name of a Windows clipboard format as Qt presents it; empty for any other format.
 QString windowsFormatName(const QString& format) {
-    static const QLatin1String prefix("application/x-qt-windows-mime;value=\"");
-    if (!format.startsWith(prefix, Qt::CaseInsensitive) || !format.endsWith(QLatin1Char('"')) ||
-        format.size() <= prefix.size()) {
+    const qsizetype prefixSize = kWindowsMimePrefix.size();
+    if (!format.startsWith(kWindowsMimePrefix, Qt::CaseInsensitive) ||
+        !format.endsWith(QLatin1Char('"')) || format.size() <= prefixSize) {
         return {};
     }
-    return format.mid(prefix.size(), format.size() - prefix.size() - 1);
+    return format.mid(prefixSize, format.size() - prefixSize - 1);
 }
 
 // Windows compares registered format names without regard to case.
-bool isWindowsFormat(const QString& format, QLatin1String name) {
-    return windowsFormatName(format).compare(name, Qt::CaseInsensitive) == 0;
+bool isWindowsFormat(const QString& format, const char* name) {
+    return windowsFormatName(format).compare(QLatin1String(name), Qt::CaseInsensitive) == 0;
 }
 
 bool isHint(const QString& format) {
@@ -26,16 +28,19 @@ bool isHint(const QString& format) {
 }
 
 bool isHistoryPermission(const QString& format) {
-    return isWindowsFormat(format, QLatin1String("CanIncludeInClipboardHistory"));
+    return isWindowsFormat(format, kWindowsSecretFormats[2]);
 }
 
 }  // namespace
 
+QString windowsFormatMimeType(const QString& formatName) {
+    return kWindowsMimePrefix + formatName + QLatin1Char('"');
+}
+
 bool marksSecretByPresence(const QStringList& formats) {
     for (const QString& format : formats) {
-        if (isWindowsFormat(format,
-                            QLatin1String("ExcludeClipboardContentFromMonitorProcessing")) ||
-            isWindowsFormat(format, QLatin1String("Clipboard Viewer Ignore"))) {
+        if (isWindowsFormat(format, kWindowsSecretFormats[0]) ||
+            isWindowsFormat(format, kWindowsSecretFormats[1])) {
             return true;
         }
     }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/file_access.h"
+#include "core/file_access.h"
 
 // The way writeNewFile takes on Linux when the system or file system can't make an unnamed
 // file (O_TMPFILE): exposed so that tests reach it on file systems that can.

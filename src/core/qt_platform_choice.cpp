@@ -1,4 +1,4 @@
-#include "shell/platform_choice.h"
+#include "core/qt_platform_choice.h"
 
 #include <QtGlobal>
 

@@ -1,4 +1,4 @@
-#include "platform/codepage932.h"
+#include "core/codepage932.h"
 
 namespace tavro {
 

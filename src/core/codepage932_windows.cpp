@@ -1,7 +1,7 @@
 // The double-byte characters of code page 932 through Windows' own conversions.
 #include <windows.h>
 
-#include "platform/codepage932.h"
+#include "core/codepage932.h"
 
 namespace tavro::codepage932 {
 

@@ -2,9 +2,8 @@
 
 #include <QDateTime>
 #include <QString>
-#include <functional>
 
-// The three fixed time formats of the program (24-hour, two digits each) and the clock it reads.
+// The three fixed time formats of the program (24-hour, two digits each).
 namespace tavro {
 
 // "hh:mm:ss", the stamp of a history entry.
@@ -13,9 +12,5 @@ QString formatHistoryTime(const QDateTime& time);
 QString formatNameStamp(const QDateTime& time);
 // "MM/DD HH:MM", the date column of the saved-text list.
 QString formatListTime(const QDateTime& time);
-
-// Where the program reads the current local time; tests put a fixed clock in.
-using Clock = std::function<QDateTime()>;
-Clock systemClock();
 
 }  // namespace tavro

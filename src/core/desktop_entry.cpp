@@ -1,4 +1,4 @@
-#include "shell/desktop_entry.h"
+#include "core/desktop_entry.h"
 
 #include <QDir>
 #include <QFileInfo>

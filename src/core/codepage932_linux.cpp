@@ -4,7 +4,7 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
-#include "platform/codepage932.h"
+#include "core/codepage932.h"
 
 namespace tavro::codepage932 {
 
