@@ -6,12 +6,8 @@
 cmake_minimum_required(VERSION 3.21)
 set(allowed_core core)
 set(allowed_platform core platform)
+set(allowed_ui core ui)
 set(allowed_app core platform ui app)
-# Folders of the window being moved into ui/ and app/.
-set(allowed_clip core platform ui clip texts shell)
-set(allowed_texts ${allowed_clip})
-set(allowed_shell ${allowed_clip})
-set(allowed_ui ${allowed_clip})
 
 get_filename_component(SOURCE_DIR "${SOURCE_DIR}" ABSOLUTE)
 file(GLOB_RECURSE sources RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/*.h ${SOURCE_DIR}/*.cpp)

@@ -2,12 +2,12 @@
 #include <QPixmapCache>
 #include <cstdio>
 
+#include "app/application.h"
 #include "core/command_line.h"
 #include "core/qt_platform_choice.h"
 #include "platform/autostart.h"
 #include "platform/program_folder.h"
 #include "platform/shutdown.h"
-#include "ui/form1.h"
 
 namespace {
 
@@ -69,14 +69,14 @@ int main(int argc, char* argv[]) {
     // window draws fast enough without it.
     QPixmapCache::setCacheLimit(0);
 
-    tavro::Form1::Options options;
+    tavro::Application::Options options;
     options.programFolder = tavro::programFolderPath();
-    tavro::Form1 form(options);
-    if (!form.Form_Load()) {
+    tavro::Application application(options);
+    if (!application.start()) {
         return 0;
     }
     // Quitting while the start-up load let events through ends the program here.
-    const int exitCode = form.hasEnded() ? 0 : QApplication::exec();
+    const int exitCode = application.hasEnded() ? 0 : QApplication::exec();
     tavro::limitShutdownWait(exitCode);
     return exitCode;
 }

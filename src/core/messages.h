@@ -5,6 +5,9 @@
 // The program's messages to the user, each used exactly as it stands.
 namespace tavro {
 
+// The title of the main window and of every message box, and the tray icon's tip.
+inline const QString kAppTitle = QStringLiteral("Tavro!");
+
 inline const QString kAlreadyRunningMessage = QStringLiteral("既に起動されています");
 inline const QString kSelectEntryToSaveMessage =
     QStringLiteral("ﾃｷｽﾄ保存するﾃﾞｰﾀをﾘｽﾄから選択してください");

@@ -253,6 +253,7 @@ SavedTextStore::Listing SavedTextStore::list() const {
             listing.names.append(std::move(name));
         }
     }
+    std::sort(listing.names.begin(), listing.names.end());
     return listing;
 }
 

@@ -25,8 +25,6 @@ inline constexpr int kListLineExcerptWidth = 100;
 inline constexpr int kTrayCaptionWholeBelow = 30;
 // ... a longer one is cut to this many characters.
 inline constexpr int kTrayCaptionCutLength = 25;
-// The tray menu lists the saved texts of the first this many list lines.
-inline constexpr int kTraySavedTextLimit = 14;
 // No more than this many bytes of a file are read for its excerpt, so a file whose first
 // line is megabytes long costs no more than a short one.
 inline constexpr qint64 kExcerptByteLimit = 4096;
@@ -92,10 +90,12 @@ class SavedTextStore {
 
     struct Listing {
         bool anyFile = false;  // at least one "*.TXT" file (any case) was found
-        QStringList names;     // those that pass the numeric test, in no particular order
+        QStringList names;     // those that pass the numeric test, in ascending order
     };
     // Lists the regular files (links followed; not hidden) matching "*.TXT" without regard
-    // to case. FIFOs, devices, sockets and folders are left out, links to them too.
+    // to case. FIFOs, devices, sockets and folders are left out, links to them too. The
+    // folder gives its names in no particular order; they come back sorted, as sortNames
+    // orders them.
     Listing list() const;
 
     // Reads a listed file's excerpt and modified time; nothing when it is no regular file or

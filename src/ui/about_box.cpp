@@ -12,8 +12,8 @@
 
 #include <algorithm>
 
-#include "shell/twips.h"
 #include "ui/resources.h"
+#include "ui/twips.h"
 
 namespace tavro {
 
@@ -91,11 +91,11 @@ AboutBox::AboutBox()
     setAttribute(Qt::WA_OpaquePaintEvent);
     setModal(false);
     setWindowTitle(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
-    const QIcon icon = tavroProgramIcon();
+    const QIcon icon = programIcon();
     setWindowIcon(icon);
     setFixedSize(twipsSize(kClientWidth, kClientHeight));
     // The labels without a font of their own take the window's default font.
-    setFont(tavroPGothicFont(9));
+    setFont(pGothicFont(9));
 
     const QColor white(255, 255, 255);
     const QColor blue(71, 108, 158);
@@ -108,7 +108,7 @@ AboutBox::AboutBox()
     addLabel(this, "Label1_1", thanks, twipsRect(330, 1590, 2535, 315), grey);
 
     QLabel* title = addLabel(this, "lblTitle", titleText(), twipsRect(780, 390, 3885, 285), white);
-    QFont titleFont = tavroPGothicFont(9.75);
+    QFont titleFont = pGothicFont(9.75);
     titleFont.setBold(true);
     title->setFont(titleFont);
 

@@ -4,18 +4,24 @@
 #include <QIcon>
 #include <QImage>
 #include <QPixmap>
-#include <QtGlobal>
 
-void tavroInitResources() {
+// Q_INIT_RESOURCE declares a function of its own, which must lie outside any namespace.
+static void registerCompiledResources() {
+    Q_INIT_RESOURCE(resources);
+}
+
+namespace tavro {
+
+void initResources() {
     static const bool registered = [] {
-        Q_INIT_RESOURCE(resources);
+        registerCompiledResources();
         return true;
     }();
     Q_UNUSED(registered);
 }
 
-QIcon tavroProgramIcon() {
-    tavroInitResources();
+QIcon programIcon() {
+    initResources();
     const QIcon file(QStringLiteral(":/tavro.ico"));
     QIcon icon;
     for (const QSize& size : file.availableSizes()) {
@@ -25,10 +31,12 @@ QIcon tavroProgramIcon() {
     return icon;
 }
 
-QFont tavroPGothicFont(double points) {
+QFont pGothicFont(double points) {
     QFont font;
     font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
                       QStringLiteral("IPAPGothic")});
     font.setPointSizeF(points);
     return font;
 }
+
+}  // namespace tavro

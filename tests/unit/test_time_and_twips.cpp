@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "core/time_format.h"
-#include "shell/twips.h"
+#include "ui/twips.h"
 
 using namespace tavro;
 

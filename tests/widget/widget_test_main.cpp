@@ -26,7 +26,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("TavroWidgetTests"));
     QApplication::setQuitOnLastWindowClosed(false);
-    tavroInitResources();
+    tavro::initResources();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -1,14 +1,14 @@
 # Tests only the Windows build has: Qt's windows platform and the real tavro.exe, each on a
 # private X desktop under Wine. Included by tests/CMakeLists.txt, so all the Windows build's
 # tests are in one test file that the Linux build's test run can include.
-tavro_windows_runtime(windows_test_runtime ${CMAKE_CURRENT_BINARY_DIR} TESTS)
+tavro_apps_runtime(windows_test_runtime ${CMAKE_CURRENT_BINARY_DIR} TESTS)
 
 # The Windows clipboard through Qt's windows platform (not offscreen).
 add_executable(windows_platform_tests
     widget/widget_test_main.cpp
     windows/test_windows_clipboard.cpp
 )
-target_link_libraries(windows_platform_tests PRIVATE tavro_window Qt6::Test GTest::gtest)
+target_link_libraries(windows_platform_tests PRIVATE tavro_app Qt6::Test GTest::gtest)
 add_test(NAME windows.platform.clipboard
     COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/windows/run_on_desktop.sh ${CMAKE_BINARY_DIR}/wineprefix
             $<TARGET_FILE:windows_platform_tests> -platform windows)

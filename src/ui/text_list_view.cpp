@@ -1,4 +1,4 @@
-#include "ui/text_list.h"
+#include "ui/text_list_view.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -36,7 +36,7 @@ QString OneLineDelegate::displayText(const QVariant& value, const QLocale&) cons
     return oneLineText(value.toString());
 }
 
-TextList::TextList(QWidget* parent) : QListWidget(parent) {
+TextListView::TextListView(QWidget* parent) : QListView(parent) {
     setItemDelegate(new OneLineDelegate(this));
     setSelectionMode(QAbstractItemView::SingleSelection);
     setUniformItemSizes(true);
@@ -45,78 +45,55 @@ TextList::TextList(QWidget* parent) : QListWidget(parent) {
     setDragDropMode(QAbstractItemView::NoDragDrop);
 }
 
-void TextList::enableDragOut() {
+void TextListView::enableDragOut() {
     setDragEnabled(true);
     setDragDropMode(QAbstractItemView::DragOnly);
     setDefaultDropAction(Qt::CopyAction);
 }
 
-void TextList::setDropHandler(std::function<void(const QMimeData*)> handler) {
-    dropHandler_ = std::move(handler);
-    setAcceptDrops(static_cast<bool>(dropHandler_));
-    viewport()->setAcceptDrops(static_cast<bool>(dropHandler_));
+void TextListView::acceptTextDrops() {
+    acceptsDrops_ = true;
+    setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
 }
 
-int TextList::listIndex() const {
-    // A line that is current but not selected (as after the list takes the focus) is no
-    // current line for the commands.
-    const QListWidgetItem* current = currentItem();
-    return current && current->isSelected() ? currentRow() : -1;
+int TextListView::selectedRow() const {
+    const QModelIndex current = currentIndex();
+    return current.isValid() && selectionModel()->isSelected(current) ? current.row() : -1;
 }
 
-void TextList::setListIndex(int index) {
-    if (index < 0 || index >= count()) {
-        setCurrentRow(-1);
+void TextListView::setSelectedRow(int row) {
+    if (model() == nullptr || row < 0 || row >= model()->rowCount()) {
+        setCurrentIndex(QModelIndex());
         clearSelection();
         return;
     }
-    setCurrentRow(index);
+    setCurrentIndex(model()->index(row, 0));
 }
 
-QString TextList::line(int index) const {
-    const QListWidgetItem* lineItem = item(index);
-    return lineItem ? lineItem->text() : QString();
-}
-
-QStringList TextList::mimeTypes() const {
-    return {QStringLiteral("text/plain")};
-}
-
-QMimeData* TextList::mimeData(const QList<QListWidgetItem*>& items) const {
-    auto* dragged = new QMimeData;
-    if (!items.isEmpty()) {
-        dragged->setText(items.first()->text());
-        const QVariant fileName = items.first()->data(kFileNameRole);
-        if (fileName.isValid()) {
-            dragged->setData(QString::fromLatin1(kFileNameMimeType), fileName.toString().toUtf8());
-        }
-    }
-    return dragged;
-}
-
-void TextList::dragEnterEvent(QDragEnterEvent* event) {
-    if (dropHandler_ && event->mimeData()->hasText()) {
+void TextListView::dragEnterEvent(QDragEnterEvent* event) {
+    if (acceptsDrops_ && event->mimeData()->hasText()) {
         event->acceptProposedAction();
     } else {
         event->ignore();
     }
 }
 
-void TextList::dragMoveEvent(QDragMoveEvent* event) {
-    if (dropHandler_ && event->mimeData()->hasText()) {
+void TextListView::dragMoveEvent(QDragMoveEvent* event) {
+    if (acceptsDrops_ && event->mimeData()->hasText()) {
         event->acceptProposedAction();
     } else {
         event->ignore();
     }
 }
 
-void TextList::dropEvent(QDropEvent* event) {
-    if (!dropHandler_ || !event->mimeData()->hasText()) {
+void TextListView::dropEvent(QDropEvent* event) {
+    if (!acceptsDrops_ || !event->mimeData()->hasText()) {
         event->ignore();
         return;
     }
     event->acceptProposedAction();
-    dropHandler_(event->mimeData());
+    emit textDropped(event->mimeData());
 }
 
 }  // namespace tavro

@@ -1,7 +1,8 @@
-#include "shell/toolkit.h"
+#include "ui/message_box.h"
 
-#include <QCoreApplication>
 #include <QMessageBox>
+
+#include "core/messages.h"
 
 namespace tavro {
 
@@ -23,10 +24,6 @@ void showMessage(QWidget* parent, const QString& text) {
     }
     QMessageBox box(QMessageBox::NoIcon, kAppTitle, text, QMessageBox::Ok, parent);
     box.exec();
-}
-
-void processPendingEvents() {
-    QCoreApplication::processEvents();
 }
 
 }  // namespace tavro
