@@ -1,7 +1,7 @@
 # Tests only the Windows build has: Qt's windows platform and the real tavro.exe, each on a
 # private X desktop under Wine. Included by tests/CMakeLists.txt, so all the Windows build's
 # tests are in one test file that the Linux build's test run can include.
-tavro_apps_runtime(windows_test_runtime ${CMAKE_CURRENT_BINARY_DIR} TESTS)
+tavro_windows_runtime(windows_test_runtime ${CMAKE_CURRENT_BINARY_DIR} TESTS)
 
 # The Windows clipboard through Qt's windows platform (not offscreen).
 add_executable(windows_platform_tests
