@@ -3,7 +3,7 @@
 // reads the text on the window's thread, as a plain Qt program does):
 //
 //  (a) latency: another process takes the clipboard with a new text; the time until the text
-//      is the newest history entry of a tavro::Form1, or read by the bare listener. Measured
+//      is the newest history entry of the program (tavro::Application), or read by the bare listener. Measured
 //      with a helper process of this program (`bench_clipboard --owner`, which sets the
 //      clipboard on command and answers with the CLOCK_MONOTONIC time it did so) and with one
 //      `xclip -i` run per change (timed from just before the spawn). Also timed: what each
@@ -52,12 +52,12 @@
 #include <thread>
 #include <vector>
 
+#include "app/application.h"
 #include "core/clipboard_formats.h"
-#include "core/history.h"
+#include "core/history_model.h"
 #include "platform/clipboard_monitor.h"
-#include "shell/toolkit.h"
-#include "ui/form1.h"
-#include "ui/text_list.h"
+#include "ui/main_window.h"
+#include "ui/message_box.h"
 
 namespace {
 
@@ -834,27 +834,28 @@ int runBench(int argc, char** argv) {
 
     // ---- the window ----
     QTemporaryDir programFolder;
-    tavro::Form1::Options options;
+    tavro::Application::Options options;
     options.programFolder = programFolder.path();
     options.trayAvailable = false;
-    auto form = std::make_unique<tavro::Form1>(options);
-    if (!form->Form_Load()) {
-        std::fprintf(stderr, "Form_Load failed\n");
+    auto program = std::make_unique<tavro::Application>(options);
+    if (!program->start()) {
+        std::fprintf(stderr, "the program did not start\n");
         owner.stop();
         return 1;
     }
-    Listener window{"form", "Form1", {}};
-    std::printf("Form1 reads the clipboard with %s\n",
-                form->clipboardMonitor()->metaObject()->className());
-    QObject::connect(form->clipboardMonitor(), &tavro::ClipboardMonitor::changed, [&] {
+    Listener window{"form", "Tavro", {}};
+    std::printf("Tavro reads the clipboard with %s\n",
+                program->clipboardMonitor()->metaObject()->className());
+    QObject::connect(program->clipboardMonitor(), &tavro::ClipboardMonitor::changed, [&] {
         if (window.tracker.counting) {
             ++window.tracker.reports;
         }
     });
     // Each history update puts its entry first.
-    QObject::connect(form->List1->model(), &QAbstractItemModel::rowsInserted,
-                     [&] { window.tracker.took(tavro::historyEntryText(form->List1->line(0))); });
-    runUntil([&] { return form->isVisible(); }, 5000);
+    const tavro::HistoryModel& history = program->history();
+    QObject::connect(&history, &QAbstractItemModel::rowsInserted,
+                     [&] { window.tracker.took(history.entryText(0)); });
+    runUntil([&] { return program->window().isVisible(); }, 5000);
     Results formResults;
     measureAll(window, owner, tool, latencyCount, helperBurst, &formResults);
 
@@ -862,15 +863,15 @@ int runBench(int argc, char** argv) {
                               std::max(1e-9, statsOf(floorResults.latencyOwner).median);
     const double ratioXclip = statsOf(formResults.latencyXclip).median /
                               std::max(1e-9, statsOf(floorResults.latencyXclip).median);
-    std::printf("\nmedian latency ratio Form1 / bare listener: helper owner %.2f, xclip %.2f\n",
+    std::printf("\nmedian latency ratio Tavro / bare listener: helper owner %.2f, xclip %.2f\n",
                 ratioOwner, ratioXclip);
     std::printf("@ ratio_owner %.2f\n@ ratio_xclip %.2f\n", ratioOwner, ratioXclip);
-    std::printf("history lines now %d (at most 13); messages shown %d\n", form->List1->count(),
+    std::printf("history lines now %d (at most 13); messages shown %d\n", history.rowCount(),
                 messages);
-    std::printf("@ history_lines %d\n@ messages %d\n", form->List1->count(), messages);
+    std::printf("@ history_lines %d\n@ messages %d\n", history.rowCount(), messages);
 
     owner.stop();
-    form.reset();
+    program.reset();
     tavro::setMessageSink({});
     return 0;
 }

@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <random>
@@ -60,8 +61,9 @@ struct Folder {
     qsizetype bytes = 0;
 };
 
-// Fills a folder with `count` saved texts of 20 to 2000 bytes, created in shuffled order.
-bool makeFolder(Folder& folder, int count, std::mt19937& random) {
+// Fills `path` with `count` saved texts of 20 to 2000 bytes, created in shuffled order; adds
+// their size to `bytes`.
+bool fillFolder(const QString& path, int count, std::mt19937& random, qsizetype& bytes) {
     std::vector<QByteArray> phrases;
     for (const char* phrase : kPhrases) {
         phrases.push_back(encodeSavedText(QString::fromUtf8(phrase)));
@@ -97,12 +99,12 @@ bool makeFolder(Folder& folder, int count, std::mt19937& random) {
             }
             text += next;
         }
-        QFile file(folder.dir.path() + u'/' + name);
+        QFile file(path + u'/' + name);
         if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size()) {
             std::fprintf(stderr, "cannot write %s\n", qPrintable(file.fileName()));
             return false;
         }
-        folder.bytes += text.size();
+        bytes += text.size();
     }
     return true;
 }
@@ -194,7 +196,18 @@ double median(int runs, F&& measure) {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    // For the start-up benchmark of the real program: the same kind of folder, and its floor.
+    if (argc == 4 && std::strcmp(argv[1], "--fill") == 0) {
+        std::mt19937 random(20240601);
+        qsizetype bytes = 0;
+        return fillFolder(QString::fromLocal8Bit(argv[2]), std::atoi(argv[3]), random, bytes) ? 0 : 1;
+    }
+    if (argc == 3 && std::strcmp(argv[1], "--floor") == 0) {
+        floorLoad(argv[2]);  // warms the cache
+        std::printf("%.2f\n", median(5, [&] { return floorLoad(argv[2]); }));
+        return 0;
+    }
 #if !defined(__OPTIMIZE__)
     std::printf("note: unoptimized build; configure with -DCMAKE_BUILD_TYPE=Release\n");
 #endif
@@ -211,7 +224,7 @@ int main() {
     std::mt19937 random(20240601);
     for (const int count : {100, 1000, 10000}) {
         Folder folder;
-        if (!folder.dir.isValid() || !makeFolder(folder, count, random)) {
+        if (!folder.dir.isValid() || !fillFolder(folder.dir.path(), count, random, folder.bytes)) {
             return 1;
         }
         const SavedTextStore store(folder.dir.path());

@@ -1,4 +1,4 @@
-// Times the window's whole saved-text load (list, sort with a pass of pending events after
+// Times the program's whole saved-text load (list, sort with a pass of pending events after
 // every move, excerpts, list lines, tray entries) for 100, 1,000 and 10,000 saved texts, and
 // how long the window goes without handling events meanwhile (the longest gap between ticks
 // of a 5 ms timer). Runs on the display in DISPLAY, or offscreen without one.
@@ -11,9 +11,9 @@
 #include <cstdio>
 #include <random>
 
+#include "app/application.h"
+#include "core/saved_text_model.h"
 #include "core/saved_text_store.h"
-#include "ui/form1.h"
-#include "ui/text_list.h"
 
 namespace {
 
@@ -46,7 +46,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     std::printf("window load of the saved texts (%s)\n", qPrintable(QApplication::platformName()));
-    std::printf("%8s %14s %14s %18s\n", "texts", "LoadText ms", "start-up ms", "longest stall ms");
+    std::printf("%8s %14s %14s %18s\n", "texts", "reload ms", "start-up ms", "longest stall ms");
     for (const int count : {100, 1000, 10000}) {
         QTemporaryDir program;
         QDir(program.path()).mkdir(QStringLiteral("Temptext"));
@@ -54,13 +54,14 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "cannot make the folder\n");
             return 1;
         }
-        tavro::Form1::Options options;
+        tavro::Application::Options options;
         options.programFolder = program.path();
         options.trayAvailable = true;
-        tavro::Form1 form(options);
+        tavro::Application application(options);
+        tavro::SavedTextModel& savedTexts = application.savedTexts();
         QElapsedTimer startUp;
         startUp.start();
-        form.Form_Load();
+        application.start();
         const double startUpMs = startUp.nsecsElapsed() / 1e6;
 
         QElapsedTimer sinceTick;
@@ -75,12 +76,12 @@ int main(int argc, char** argv) {
         sinceTick.start();
         QElapsedTimer load;
         load.start();
-        form.LoadText();
+        savedTexts.reload();
         const double loadMs = load.nsecsElapsed() / 1e6;
         longestGap = std::max(longestGap, sinceTick.nsecsElapsed());
         ticker.stop();
-        if (form.Lsttext->count() != count) {
-            std::fprintf(stderr, "listed %d of %d\n", form.Lsttext->count(), count);
+        if (savedTexts.rowCount() != count) {
+            std::fprintf(stderr, "listed %d of %d\n", savedTexts.rowCount(), count);
             return 1;
         }
         std::printf("%8d %14.1f %14.1f %18.1f\n", count, loadMs, startUpMs, longestGap / 1e6);

@@ -10,7 +10,11 @@
 #     after 1,000 and 2,000 clipboard changes, and the time from choosing "終了" in the tray menu
 #     to the end of the process, with and without the program owning the clipboard, and with a
 #     clipboard manager running when one is installed (xfce4-clipman, parcellite; not installed
-#     by this script).
+#     by this script);
+#   - resident memory around one 100 MB copy, and the CPU time a start with 10,000 saved texts
+#     costs beyond an empty start, beside the floor of reading them: for this build and, when
+#     TAVRO_BENCH_BASELINE names the build folder of another version (with tavro and
+#     bench/bench_window_load built), for that one in the same run.
 # Installs only what scripts/install-deps.sh test installs; builds build-bench in Release.
 # Only measures and prints; it exits non-zero only when something could not be run at all.
 # Usage: bash bench/run_benchmarks.sh
@@ -23,6 +27,13 @@ idle_seconds=${TAVRO_BENCH_IDLE_SECONDS:-60}
 bash "$root/scripts/install-deps.sh" test || exit 1
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAVRO_BENCH=ON >/dev/null || exit 1
 targets=(tavro bench_load_text bench_clipboard bench_window_load bad_clipboard_owner)
+baseline=${TAVRO_BENCH_BASELINE:-}
+versions=(this)
+declare -A build_of=([this]=$build)
+if [ -n "$baseline" ]; then
+    versions+=(baseline)
+    build_of[baseline]=$(cd "$baseline" && pwd)
+fi
 ninja -C "$build" -j2 "${targets[@]}" >/dev/null || {
     ninja -C "$build" -j2 "${targets[@]}"
     exit 1
@@ -65,11 +76,15 @@ echo "== desktop on $DISPLAY"
 # ---- bench_window_load: the window's load with its event passes, on the display ----
 echo
 echo "== bench_window_load"
-timeout 120 "$build/bench/bench_window_load" >"$work/window_load.txt" 2>/dev/null
-grep -v '^@ ' "$work/window_load.txt"
-while read -r _ key value; do
-    R[$key]=$value
-done < <(grep '^@ ' "$work/window_load.txt")
+for version in "${versions[@]}"; do
+    echo "-- $version"
+    timeout 120 "${build_of[$version]}/bench/bench_window_load" >"$work/window_load.txt" 2>/dev/null
+    grep -v '^@ ' "$work/window_load.txt"
+    while read -r _ key value; do
+        [ "$version" = this ] && R[$key]=$value
+        R[${version}_$key]=$value
+    done < <(grep '^@ ' "$work/window_load.txt")
+done
 
 # ---- bench_clipboard: latency, bursts and stalls ----
 echo
@@ -95,10 +110,11 @@ thread_wakeups() {
     done
 }
 
-# start_program NAME: a fresh copy of the program in its own folder; sets PID and ICON.
+# start_program NAME [BUILD]: a fresh copy of the program (of BUILD, else this build) in its own
+# folder; sets PID and ICON.
 start_program() {
     local folder="$work/$1"
-    install_tavro "$build/tavro" "$folder"
+    install_tavro "${2:-$build}/tavro" "$folder"
     start_tavro "$folder"
     PID=$TAVRO_PID
     wait_for 20 tray_icon_of "$PID" || {
@@ -284,6 +300,61 @@ for manager in "${managers[@]}"; do
     manager_pid=
 done
 
+# (f) one 100 MB copy and (g) a start with 10,000 saved texts, for each version.
+peak_kb() { awk '/^VmHWM/ {print $2}' "/proc/$1/status"; }
+# settle PID: waits until the program's CPU time has stopped moving for a second.
+settle() {
+    local last=-1 now still=0 deadline=$((SECONDS + 120))
+    while ((SECONDS < deadline && still < 5)); do
+        now=$(cpu_ticks "$1")
+        if [ "$now" = "$last" ]; then ((still++)); else still=0; fi
+        last=$now
+        nap 0.2
+    done
+}
+ticks_ms() { echo $(($1 * 1000 / tick_hz)); }
+head -c 100000000 /dev/zero | tr '\0' 'a' >"$work/big.txt"
+"$build/bench/bench_load_text" --fill "$work/texts-10000" 10000 || exit 1
+R[start_floor_ms]=$("$build/bench/bench_load_text" --floor "$work/texts-10000")
+for version in "${versions[@]}"; do
+    echo
+    echo "== $version: one 100 MB copy"
+    if start_program "big-$version" "${build_of[$version]}"; then
+        settle "$PID"
+        R[${version}_big_rss_start]=$(rss_kb "$PID")
+        xclip -selection clipboard -i "$work/big.txt" 2>/dev/null
+        nap 1
+        settle "$PID"
+        R[${version}_big_rss_after]=$(rss_kb "$PID")
+        R[${version}_big_peak]=$(peak_kb "$PID")
+        copy_text small
+        settle "$PID"
+        R[${version}_big_rss_next]=$(rss_kb "$PID")
+        echo "RSS ${R[${version}_big_rss_start]} -> ${R[${version}_big_rss_after]} kB (peak ${R[${version}_big_peak]} kB), after the next small copy ${R[${version}_big_rss_next]} kB"
+        kill "$PID" 2>/dev/null
+        wait "$PID" 2>/dev/null
+    fi
+    echo "== $version: start-up CPU, empty and with 10,000 saved texts (median of 3)"
+    for texts in 0 10000; do
+        runs=()
+        for run in 1 2 3; do
+            name="start-$version-$texts-$run"
+            mkdir -p "$work/$name/Temptext"
+            [ "$texts" = 0 ] || cp -r "$work/texts-10000/." "$work/$name/Temptext/"
+            start_program "$name" "${build_of[$version]}" || continue
+            settle "$PID"
+            runs+=("$(ticks_ms "$(cpu_ticks "$PID")")")
+            kill "$PID" 2>/dev/null
+            wait "$PID" 2>/dev/null
+            rm -rf "${work:?}/$name"
+        done
+        R[${version}_start_${texts}_ms]=$(printf '%s\n' "${runs[@]}" | sort -n | sed -n 2p)
+    done
+    R[${version}_start_extra_ms]=$((R[${version}_start_10000_ms] - R[${version}_start_0_ms]))
+    R[${version}_start_ratio]=$(awk -v e="${R[${version}_start_extra_ms]}" -v f="${R[start_floor_ms]}" 'BEGIN {printf "%.1f", e / f}')
+    echo "empty ${R[${version}_start_0_ms]} ms, 10,000 texts ${R[${version}_start_10000_ms]} ms: ${R[${version}_start_extra_ms]} ms more, ${R[${version}_start_ratio]} x the floor (${R[start_floor_ms]} ms)"
+done
+
 # ---- the summary ----
 v() { echo "${R[$1]:-n/a}"; }
 line() { printf '  %-62s %s\n' "$1" "$2"; }
@@ -294,14 +365,14 @@ line "1,000 texts / 10,000 texts / floor for 10,000" "$(v load_1000) / $(v load_
 line "window LoadText, 1,000 / 10,000 texts (on the display)" "$(v window_load_1000_ms) / $(v window_load_10000_ms) ms"
 line "longest wait for events during it, 1,000 / 10,000" "$(v window_stall_1000_ms) / $(v window_stall_10000_ms) ms"
 echo "(a) clipboard set by another process -> newest history entry (200 changes)"
-line "Form1, helper owner: median / p95" "$(v form_owner_median_ms) / $(v form_owner_p95_ms) ms"
+line "Tavro, helper owner: median / p95" "$(v form_owner_median_ms) / $(v form_owner_p95_ms) ms"
 line "bare Qt listener, helper owner: median / p95" "$(v floor_owner_median_ms) / $(v floor_owner_p95_ms) ms"
 line "ratio of the medians" "$(v ratio_owner)"
-line "Form1, xclip spawn: median / p95" "$(v form_xclip_median_ms) / $(v form_xclip_p95_ms) ms"
+line "Tavro, xclip spawn: median / p95" "$(v form_xclip_median_ms) / $(v form_xclip_p95_ms) ms"
 line "bare Qt listener, xclip spawn: median / p95 (ratio)" "$(v floor_xclip_median_ms) / $(v floor_xclip_p95_ms) ms ($(v ratio_xclip))"
 line "changes missed (helper / xclip)" "$(v form_owner_missed) / $(v form_xclip_missed)"
 line "Qt's calls on the window's thread: formats() / hasImage() / text()" "$(v call_formats_ms) / $(v call_hasimage_ms) / $(v call_text_ms) ms"
-echo "(b) bursts: Form1 | bare Qt listener"
+echo "(b) bursts: Tavro | bare Qt listener"
 both() { echo "$(v "${1/@/form}") | $(v "${1/@/floor}")"; }
 for n in 13 100 1000; do
     b="burst_@_xclip$n"
@@ -334,5 +405,15 @@ line "owning the clipboard" "$(v quit_owner_ms) ms (xdotool took $(v quit_owner_
 for manager in xfce4-clipman parcellite; do
     line "with $manager: not owning / owning" \
         "$(v quit_${manager}_plain_ms) / $(v quit_${manager}_owner_ms) ms"
+done
+for version in "${versions[@]}"; do
+    echo "(f) $version: one 100 MB ASCII copy (VmRSS; the peak is VmHWM)"
+    line "before / after / peak / after the next small copy" \
+        "$(v ${version}_big_rss_start) / $(v ${version}_big_rss_after) / $(v ${version}_big_peak) / $(v ${version}_big_rss_next) kB"
+    echo "(g) $version: process CPU once started and idle (1 tick = $((1000 / tick_hz)) ms)"
+    line "empty / 10,000 saved texts / difference" \
+        "$(v ${version}_start_0_ms) / $(v ${version}_start_10000_ms) / $(v ${version}_start_extra_ms) ms"
+    line "difference against the floor of reading them ($(v start_floor_ms) ms)" "$(v ${version}_start_ratio) x"
+    line "longest wait for events during a load of 10,000 (in process)" "$(v ${version}_window_stall_10000_ms) ms"
 done
 echo "=========================================================================="

@@ -82,6 +82,9 @@ void SavedTextModel::load() {
             eventPass_();
         }
     });
+    if (listing.names.size() >= kFilesBetweenEventPasses && !stopped_) {
+        eventPass_();  // listing thousands of names took a while too
+    }
     std::vector<SavedTextRow> read;
     int filesRead = 0;
     for (const QString& name : std::as_const(listing.names)) {

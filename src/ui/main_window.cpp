@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <algorithm>
 #include <array>
 
 #include "core/history_model.h"
@@ -227,7 +228,6 @@ void MainWindow::buildControls() {
         setTabOrder(findChild<QWidget*>(QString::fromLatin1(kTabOrder[i])),
                     findChild<QWidget*>(QString::fromLatin1(kTabOrder[i + 1])));
     }
-    findChild<QLabel*>(QStringLiteral("creditsLabel"))->setCursor(Qt::PointingHandCursor);
     historyList_ = findChild<TextListView*>(QStringLiteral("historyList"));
     savedTextList_ = findChild<TextListView*>(QStringLiteral("savedTextList"));
     savedTextList_->enableDragOut();
@@ -248,10 +248,15 @@ void MainWindow::buildControls() {
         new LabelButtonBar(this, parts, findChild<QPushButton*>(QStringLiteral("focusParkButton")));
     connect(buttons_, &LabelButtonBar::clicked, this, &MainWindow::labelButtonClicked);
 
-    for (const char* name : {"topBar", "middleBar", "textHeader", "dateHeader", "creditsShadow",
-                             "creditsLabel", "textPanel"}) {
-        findChild<QWidget*>(QString::fromLatin1(name))->installEventFilter(this);
-    }
+    const auto named = [this](const char* name) {
+        QWidget* widget = findChild<QWidget*>(QString::fromLatin1(name));
+        widget->installEventFilter(this);
+        return widget;
+    };
+    disarmingAreas_ = {named("topBar"), named("middleBar"), named("textPanel")};
+    mutedLabels_ = {named("textHeader"), named("dateHeader"), named("creditsShadow")};
+    creditsLabel_ = named("creditsLabel");
+    creditsLabel_->setCursor(Qt::PointingHandCursor);
     for (TextListView* list : {historyList_, savedTextList_}) {
         list->installEventFilter(this);
         list->viewport()->installEventFilter(this);
@@ -270,8 +275,8 @@ void MainWindow::buildListMenus() {
     historyMenu_->setObjectName(QStringLiteral("historyMenu"));
     connect(addEntry(historyMenu_, "saveEntryAction", QStringLiteral("ﾃｷｽﾄに追加")),
             &QAction::triggered, this, &MainWindow::saveEntryChosen);
-    connect(addEntry(historyMenu_, "deleteEntryAction", QStringLiteral("削除")), &QAction::triggered,
-            this, &MainWindow::deleteEntryChosen);
+    connect(addEntry(historyMenu_, "deleteEntryAction", QStringLiteral("削除")),
+            &QAction::triggered, this, &MainWindow::deleteEntryChosen);
 
     // Menus of the window that no menu bar shows: they open as popups only.
     for (QMenu* menu : {savedTextMenu_, historyMenu_}) {
@@ -371,28 +376,27 @@ void MainWindow::disarmIfActive() {
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
-    const QString name = watched->objectName();
-    const bool bar = name == QLatin1String("topBar") || name == QLatin1String("middleBar") ||
-                     name == QLatin1String("textPanel");
+    const auto isOneOf = [watched](const std::vector<QWidget*>& widgets) {
+        return std::find(widgets.begin(), widgets.end(), watched) != widgets.end();
+    };
+    const bool area = isOneOf(disarmingAreas_);
     const bool listArea =
         watched == historyList_->viewport() || watched == savedTextList_->viewport();
-    if ((bar || listArea) && type == QEvent::MouseMove) {
+    if ((area || listArea) && type == QEvent::MouseMove) {
         disarmIfActive();
-        return bar;  // the lists still follow the pointer themselves
+        return area;  // the lists still follow the pointer themselves
     }
-    if (name == QLatin1String("textHeader") || name == QLatin1String("dateHeader") ||
-        name == QLatin1String("creditsShadow")) {
-        // Headers and the credits' shadow have no pointer handling of their own.
+    if (isOneOf(mutedLabels_)) {
         return type == QEvent::MouseMove;
     }
-    if (name == QLatin1String("creditsLabel")) {
+    if (watched == creditsLabel_) {
         if (type == QEvent::MouseButtonPress) {
             return true;  // taken, so the release comes here too
         }
         if (type == QEvent::MouseButtonRelease) {
             const auto* mouse = static_cast<QMouseEvent*>(event);
             if (mouse->button() == Qt::LeftButton &&
-                static_cast<QWidget*>(watched)->rect().contains(mouse->position().toPoint())) {
+                creditsLabel_->rect().contains(mouse->position().toPoint())) {
                 emit creditsClicked();
             }
             return true;

@@ -3,6 +3,7 @@
 #include <QMimeData>
 #include <QWidget>
 #include <optional>
+#include <vector>
 
 #include "ui/label_button_bar.h"
 
@@ -77,6 +78,11 @@ class MainWindow : public QWidget {
     void disarmIfActive();
 
     LabelButtonBar* buttons_ = nullptr;
+    // The bars and the panel: the pointer over them disarms the label buttons.
+    std::vector<QWidget*> disarmingAreas_;
+    // The headers and the credits' shadow, which have no pointer handling of their own.
+    std::vector<QWidget*> mutedLabels_;
+    QWidget* creditsLabel_ = nullptr;
     TextListView* historyList_ = nullptr;
     TextListView* savedTextList_ = nullptr;
     QMenu* historyMenu_ = nullptr;
