@@ -11,7 +11,8 @@
 #     to the end of the process, with and without the program owning the clipboard, and with a
 #     clipboard manager running when one is installed (xfce4-clipman, parcellite; not installed
 #     by this script);
-#   - resident memory around one 100 MB copy, and the CPU time a start with 10,000 saved texts
+#   - how often the tray menu stays open after Escape while the clipboard changes back to
+#     back; resident memory around one 100 MB copy, and the CPU time a start with 10,000 saved texts
 #     costs beyond an empty start, beside the floor of reading them: for this build and, when
 #     TAVRO_BENCH_BASELINE names the build folder of another version (with tavro and
 #     bench/bench_window_load built), for that one in the same run.
@@ -300,6 +301,44 @@ for manager in "${managers[@]}"; do
     manager_pid=
 done
 
+# (e2) the tray menu opened while the clipboard changes back to back (a helper of
+# bench_clipboard makes 3,000 changes per round), then Escape: how often it is still open
+# 300 ms later.
+menu_escape_round() {
+    local opened=0 still=0 round line
+    coproc OWNER { "$build/bench/bench_clipboard" --owner; }
+    read -r -t 20 line <&"${OWNER[0]}"
+    for round in $(seq 1 15); do
+        echo "burst 3000 escape$round" >&"${OWNER[1]}"
+        nap 0.3
+        xdotool mousemove --window "$ICON" 6 6 click 3
+        wait_for 2 menu_shown 2>/dev/null && ((opened++))
+        nap 0.3
+        xdotool key Escape
+        nap 0.3
+        if menu_shown; then
+            ((still++))
+            xdotool key Escape
+            nap 1
+        fi
+        read -r -t 60 line <&"${OWNER[0]}"
+        nap 0.6
+    done
+    echo quit >&"${OWNER[1]}"
+    wait "$OWNER_PID" 2>/dev/null
+    echo "$opened $still"
+}
+for version in "${versions[@]}"; do
+    echo
+    echo "== $version: the tray menu while the clipboard changes back to back"
+    if start_program "escape-$version" "${build_of[$version]}"; then
+        read -r "R[${version}_escape_opened]" "R[${version}_escape_still]" < <(menu_escape_round)
+        echo "opened ${R[${version}_escape_opened]} of 15, still open after Escape ${R[${version}_escape_still]}"
+        kill "$PID" 2>/dev/null
+        wait "$PID" 2>/dev/null
+    fi
+done
+
 # (f) one 100 MB copy and (g) a start with 10,000 saved texts, for each version.
 peak_kb() { awk '/^VmHWM/ {print $2}' "/proc/$1/status"; }
 # settle PID: waits until the program's CPU time has stopped moving for a second.
@@ -314,6 +353,7 @@ settle() {
 }
 ticks_ms() { echo $(($1 * 1000 / tick_hz)); }
 head -c 100000000 /dev/zero | tr '\0' 'a' >"$work/big.txt"
+mkdir -p "$work/texts-10000"
 "$build/bench/bench_load_text" --fill "$work/texts-10000" 10000 || exit 1
 R[start_floor_ms]=$("$build/bench/bench_load_text" --floor "$work/texts-10000")
 for version in "${versions[@]}"; do
@@ -407,6 +447,9 @@ for manager in xfce4-clipman parcellite; do
         "$(v quit_${manager}_plain_ms) / $(v quit_${manager}_owner_ms) ms"
 done
 for version in "${versions[@]}"; do
+    echo "(e2) $version: the tray menu opened 15 times during 3,000 changes back to back"
+    line "opened / still open 300 ms after Escape" \
+        "$(v ${version}_escape_opened) / $(v ${version}_escape_still)"
     echo "(f) $version: one 100 MB ASCII copy (VmRSS; the peak is VmHWM)"
     line "before / after / peak / after the next small copy" \
         "$(v ${version}_big_rss_start) / $(v ${version}_big_rss_after) / $(v ${version}_big_peak) / $(v ${version}_big_rss_next) kB"
