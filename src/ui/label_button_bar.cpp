@@ -8,12 +8,11 @@
 #include <QMouseEvent>
 #include <QPushButton>
 
+#include "ui/palette.h"
+
 namespace tavro {
 
 namespace {
-
-const QColor kAvailableCaption(255, 255, 255);
-const QColor kUnavailableCaption(192, 192, 192);
 
 size_t slotOf(LabelButton button) {
     return static_cast<size_t>(button);
@@ -64,7 +63,7 @@ bool LabelButtonBar::isPressed(LabelButton button) const {
 void LabelButtonBar::setAvailable(LabelButton button, bool available) {
     QLabel* caption = parts(button).caption;
     QPalette palette = caption->palette();
-    palette.setColor(QPalette::WindowText, available ? kAvailableCaption : kUnavailableCaption);
+    palette.setColor(QPalette::WindowText, colourOf(available ? Colour::White : Colour::Silver));
     caption->setPalette(palette);
     setCommandEnabled(button, available);
 }

@@ -15,6 +15,7 @@
 #include "core/history_model.h"
 #include "core/messages.h"
 #include "core/saved_text_model.h"
+#include "ui/palette.h"
 #include "ui/resources.h"
 #include "ui/text_list_view.h"
 #include "ui/twips.h"
@@ -22,31 +23,6 @@
 namespace tavro {
 
 namespace {
-
-// The window's palette.
-enum class Colour { None, Black, White, Khaki, Olive, Blue, GreyBrown, Orange };
-
-QColor colourOf(Colour colour) {
-    switch (colour) {
-        case Colour::Black:
-            return QColor(0, 0, 0);
-        case Colour::White:
-            return QColor(255, 255, 255);
-        case Colour::Khaki:
-            return QColor(220, 222, 194);
-        case Colour::Olive:
-            return QColor(115, 114, 70);
-        case Colour::Blue:
-            return QColor(71, 108, 158);
-        case Colour::GreyBrown:
-            return QColor(131, 124, 114);
-        case Colour::Orange:
-            return QColor(220, 128, 3);
-        case Colour::None:
-            break;
-    }
-    return QColor();
-}
 
 enum class Kind {
     Label,       // text or a coloured box; takes no focus
