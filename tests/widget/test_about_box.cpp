@@ -18,8 +18,8 @@
 #include <functional>
 #include <vector>
 
-#include "shell/twips.h"
 #include "ui/about_box.h"
+#include "ui/twips.h"
 
 namespace tavro {
 namespace {

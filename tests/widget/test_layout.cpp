@@ -1,30 +1,25 @@
-// The main window as built and as started: names, geometry, stacking, keyboard order, menus.
-#include <QAction>
-#include <QDir>
-#include <QFile>
+// The main window as built and as started: names, geometry, stacking, captions, menus, and the
+// start-up and shutdown around it.
 #include <QFileInfo>
-#include <QLabel>
 #include <QLockFile>
-#include <QMenu>
-#include <QPushButton>
 #include <QStandardPaths>
 #include <QSystemTrayIcon>
-#include <algorithm>
+#include <tuple>
 
-#include "form1_fixture.h"
+#include "app/clipboard_recorder.h"
+#include "app_fixture.h"
 #include "platform/clipboard_monitor.h"
 #include "platform/single_instance.h"
 #include "platform/tray_icon.h"
-#include "shell/twips.h"
+#include "ui/twips.h"
 
 using tavro::twipsRect;
 
 namespace {
 
-struct Expected {
-    const char* name;
-    int left, top, width, height;
-};
+const char* const kLabelButtonNames[] = {"ok", "saveEntry", "recallText", "deleteText",
+                                         "clearHistory"};
+const QString kAlreadyRunning = QStringLiteral("既に起動されています");
 
 // Names of a container's child widgets, front first.
 QStringList frontToBack(const QWidget* container) {
@@ -39,8 +34,9 @@ QStringList frontToBack(const QWidget* container) {
     return names;
 }
 
+// A menu's title, then its entries as name=text.
 QStringList entryNames(const QMenu* menu) {
-    QStringList names;
+    QStringList names{menu->title()};
     for (const QAction* action : menu->actions()) {
         names.append(action->objectName() + QLatin1Char('=') +
                      (action->isSeparator() ? QStringLiteral("-") : action->text()));
@@ -48,32 +44,57 @@ QStringList entryNames(const QMenu* menu) {
     return names;
 }
 
+QColor colour(const QWidget* widget, QPalette::ColorRole role = QPalette::Window) {
+    return widget->palette().color(role);
+}
+
 }  // namespace
 
-TEST_F(Form1Test, ControlsSitWhereTheLayoutPutsThemInFrontToBackOrder) {
-    tavro::Form1& f = makeForm(false);
-    const Expected client[] = {
-        {"cmddummy", 6270, 5310, 555, 435},    {"cmdaddtext", 4680, 2220, 2200, 345},
-        {"Cmdaddclip", 4860, 2880, 2200, 345}, {"cmdClear", 5850, 3450, 1125, 345},
-        {"CmdDeltext", 5250, 150, 885, 345},   {"cmdok", 6135, 150, 885, 345},
-        {"List1", 90, 3270, 4335, 2370},       {"Picture1", 0, 0, 4520, 5805},
-        {"Label2", 660, 5880, 3105, 180},      {"Label1", 690, 5880, 3105, 180},
+class WindowLayoutTest : public AppTest {
+  protected:
+    // The program made for another program folder (not started).
+    std::unique_ptr<tavro::Application> programIn(const QString& programFolder, bool tray) {
+        tavro::Application::Options options;
+        options.programFolder = programFolder;
+        options.clock = [this] { return now; };
+        options.trayAvailable = tray;
+        return std::make_unique<tavro::Application>(options);
+    }
+    QWidget* labelButtonPart(const char* name, const char* part) const {
+        return control(QString::fromLatin1(name) + QString::fromLatin1(part));
+    }
+};
+
+TEST_F(WindowLayoutTest, ControlsSitWhereTheLayoutPutsThemInFrontToBackOrder) {
+    startApp(false);
+    struct Expected {
+        const char* name;
+        int left, top, width, height;
     };
-    const Expected panel[] = {
-        {"Lsttext", 60, 600, 4335, 2190},    {"Label3_4", 3810, 2940, 345, 165},
-        {"Label7_1", 60, 420, 1035, 195},    {"Label7_0", 1110, 420, 3285, 195},
-        {"Label3_0", 3900, 75, 345, 165},    {"Label4_0", 3570, 45, 855, 225},
-        {"Label5_0", 3540, 15, 915, 285},    {"Label3_1", 120, 2940, 1395, 165},
-        {"Label4_1", 60, 2910, 1695, 225},   {"Label5_1", 30, 2880, 1755, 285},
-        {"Label3_2", 1830, 2940, 1575, 165}, {"Label4_2", 1800, 2910, 1695, 225},
-        {"Label5_2", 1770, 2880, 1755, 285}, {"Label3_3", 2910, 75, 465, 165},
-        {"Label4_3", 2670, 45, 855, 225},    {"Label5_3", 2640, 15, 915, 285},
-        {"Label6_0", 0, 0, 4845, 335},       {"Label4_4", 3540, 2910, 855, 225},
-        {"Label5_4", 3510, 2880, 915, 285},  {"Label6_2", 30, 2850, 4395, 345},
+    const std::vector<Expected> inWindow = {
+        {"focusParkButton", 6270, 5310, 555, 435},   {"saveEntryButton", 4680, 2220, 2200, 345},
+        {"recallTextButton", 4860, 2880, 2200, 345}, {"clearHistoryButton", 5850, 3450, 1125, 345},
+        {"deleteTextButton", 5250, 150, 885, 345},   {"okButton", 6135, 150, 885, 345},
+        {"historyList", 90, 3270, 4335, 2370},       {"textPanel", 0, 0, 4520, 5805},
+        {"creditsLabel", 660, 5880, 3105, 180},      {"creditsShadow", 690, 5880, 3105, 180},
     };
+    // clang-format off
+    const std::vector<Expected> inPanel = {
+        {"savedTextList", 60, 600, 4335, 2190},       {"clearHistoryCaption", 3810, 2940, 345, 165},
+        {"dateHeader", 60, 420, 1035, 195},           {"textHeader", 1110, 420, 3285, 195},
+        {"okCaption", 3900, 75, 345, 165},            {"okFace", 3570, 45, 855, 225},
+        {"okMarker", 3540, 15, 915, 285},             {"saveEntryCaption", 120, 2940, 1395, 165},
+        {"saveEntryFace", 60, 2910, 1695, 225},       {"saveEntryMarker", 30, 2880, 1755, 285},
+        {"recallTextCaption", 1830, 2940, 1575, 165}, {"recallTextFace", 1800, 2910, 1695, 225},
+        {"recallTextMarker", 1770, 2880, 1755, 285},  {"deleteTextCaption", 2910, 75, 465, 165},
+        {"deleteTextFace", 2670, 45, 855, 225},       {"deleteTextMarker", 2640, 15, 915, 285},
+        {"topBar", 0, 0, 4845, 335},                  {"clearHistoryFace", 3540, 2910, 855, 225},
+        {"clearHistoryMarker", 3510, 2880, 915, 285}, {"middleBar", 30, 2850, 4395, 345},
+    };
+    // clang-format on
     for (const auto& [container, table] :
-         {std::pair<QWidget*, std::vector<Expected>>{&f, {std::begin(client), std::end(client)}},
-          {f.Picture1, {std::begin(panel), std::end(panel)}}}) {
+         {std::pair<QWidget*, std::vector<Expected>>{&window(), inWindow},
+          {control("textPanel"), inPanel}}) {
         QStringList expectedOrder;
         for (const Expected& e : table) {
             expectedOrder.append(QString::fromLatin1(e.name));
@@ -85,167 +106,155 @@ TEST_F(Form1Test, ControlsSitWhereTheLayoutPutsThemInFrontToBackOrder) {
         EXPECT_EQ(frontToBack(container), expectedOrder);
     }
     // A marker is exactly two pixels (30 twips) larger than its face on every side.
-    for (int i = 0; i < 5; ++i) {
-        EXPECT_EQ(f.Label5[i]->geometry(), f.Label4[i]->geometry().adjusted(-2, -2, 2, 2)) << i;
+    for (const char* name : kLabelButtonNames) {
+        EXPECT_EQ(labelButtonPart(name, "Marker")->geometry(),
+                  labelButtonPart(name, "Face")->geometry().adjusted(-2, -2, 2, 2))
+            << name;
     }
 }
 
-TEST_F(Form1Test, KeyControlsHaveTheirPixelRectanglesAtFifteenTwipsAPixel) {
+TEST_F(WindowLayoutTest, KeyControlsHaveTheirPixelRectanglesAtFifteenTwipsAPixel) {
     // Worked out by hand from the twip layout (rounded to the nearest pixel), so a wrong
     // conversion fails here even where the table above converts with the same helper.
-    tavro::Form1& f = makeForm(false);
-    const std::pair<QWidget*, QRect> expected[] = {
-        {f.Picture1, QRect(0, 0, 301, 387)},  {f.List1, QRect(6, 218, 289, 158)},
-        {f.Lsttext, QRect(4, 40, 289, 146)},  {f.Label6[0], QRect(0, 0, 323, 22)},
-        {f.Label5[0], QRect(236, 1, 61, 19)}, {f.Label4[0], QRect(238, 3, 57, 15)},
-        {f.Label3[1], QRect(8, 196, 93, 11)}, {f.Label2, QRect(44, 392, 207, 12)},
-        {f.cmdok, QRect(409, 10, 59, 23)},
+    startApp(false);
+    const std::pair<const char*, QRect> expected[] = {
+        {"textPanel", QRect(0, 0, 301, 387)},        {"historyList", QRect(6, 218, 289, 158)},
+        {"savedTextList", QRect(4, 40, 289, 146)},   {"topBar", QRect(0, 0, 323, 22)},
+        {"okMarker", QRect(236, 1, 61, 19)},         {"okFace", QRect(238, 3, 57, 15)},
+        {"saveEntryCaption", QRect(8, 196, 93, 11)}, {"creditsLabel", QRect(44, 392, 207, 12)},
+        {"okButton", QRect(409, 10, 59, 23)},
     };
-    for (const auto& [widget, rect] : expected) {
-        EXPECT_EQ(widget->geometry(), rect) << widget->objectName().toStdString();
+    for (const auto& [name, rect] : expected) {
+        EXPECT_EQ(control(QString::fromLatin1(name))->geometry(), rect) << name;
     }
-    ASSERT_TRUE(f.Form_Load());
-    EXPECT_EQ(f.size(), QSize(301, 409));
+    ASSERT_TRUE(app->start());
+    EXPECT_EQ(window().size(), QSize(301, 409));
 }
 
-TEST_F(Form1Test, CaptionsColoursAndFontsOfTheWindow) {
-    tavro::Form1& f = makeForm(false);
-    EXPECT_EQ(f.windowTitle(), QStringLiteral("Tavro!"));
-    EXPECT_EQ(f.size(), tavro::twipsSize(7095, 6750));
-    EXPECT_EQ(f.minimumSize(), f.maximumSize());
-    EXPECT_FALSE(f.windowFlags() & Qt::WindowMaximizeButtonHint);
-    EXPECT_FALSE(f.windowFlags() & Qt::WindowMinimizeButtonHint);
-    EXPECT_FALSE(f.windowIcon().isNull());
-    EXPECT_EQ(f.palette().color(QPalette::Window), QColor(0, 0, 0));
-    EXPECT_EQ(f.Picture1->palette().color(QPalette::Window), QColor(220, 222, 194));
+TEST_F(WindowLayoutTest, CaptionsColoursAndFontsOfTheWindow) {
+    startApp(false);
+    const tavro::MainWindow& w = window();
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Tavro!"));
+    EXPECT_EQ(w.size(), tavro::twipsSize(7095, 6750));
+    EXPECT_EQ(w.minimumSize(), w.maximumSize());
+    EXPECT_FALSE(w.windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_FALSE(w.windowFlags() & Qt::WindowMinimizeButtonHint);
+    EXPECT_FALSE(w.windowIcon().isNull());
+    EXPECT_EQ(colour(&w), QColor(0, 0, 0));
+    EXPECT_EQ(colour(control("textPanel")), QColor(220, 222, 194));
 
-    const QStringList texts = {QStringLiteral("OK"), QStringLiteral("   ↑ﾃｷｽﾄに追加"),
-                               QStringLiteral("↓ｸﾘｯﾌﾟﾎﾞｰﾄﾞに追加"), QStringLiteral("削除"),
-                               QStringLiteral("ｸﾘｱ")};
-    for (int i = 0; i < 5; ++i) {
-        EXPECT_EQ(f.Label3[i]->text(), texts[i]);
-        EXPECT_EQ(f.Label4[i]->palette().color(QPalette::Window), QColor(115, 114, 70));
-        EXPECT_EQ(f.Label5[i]->palette().color(QPalette::Window), QColor(255, 255, 255));
+    // Each label button: its caption, and the text of the push button behind it.
+    const std::tuple<const char*, QString, QString> labelButtons[] = {
+        {"ok", QStringLiteral("OK"), QStringLiteral("ＯＫ")},
+        {"saveEntry", QStringLiteral("   ↑ﾃｷｽﾄに追加"), QStringLiteral("↑　ﾃｷｽﾄ追加")},
+        {"recallText", QStringLiteral("↓ｸﾘｯﾌﾟﾎﾞｰﾄﾞに追加"), QStringLiteral("↓　ｸﾘｯﾌﾟﾎﾞｰﾄﾞ追加")},
+        {"deleteText", QStringLiteral("削除"), QStringLiteral("↓　削除")},
+        {"clearHistory", QStringLiteral("ｸﾘｱ"), QStringLiteral("クリア")},
+    };
+    for (const auto& [name, captionText, buttonText] : labelButtons) {
+        const auto* caption = static_cast<QLabel*>(labelButtonPart(name, "Caption"));
+        EXPECT_EQ(caption->text(), captionText);
+        EXPECT_EQ(static_cast<QPushButton*>(labelButtonPart(name, "Button"))->text(), buttonText);
+        EXPECT_EQ(colour(labelButtonPart(name, "Face")), QColor(115, 114, 70)) << name;
+        EXPECT_EQ(colour(labelButtonPart(name, "Marker")), QColor(255, 255, 255)) << name;
         // The text lies 30 twips below the top of its face.
-        EXPECT_EQ(f.Label3[i]->y() - f.Label4[i]->y(), 2);
+        EXPECT_EQ(caption->y() - labelButtonPart(name, "Face")->y(), 2) << name;
     }
-    EXPECT_EQ(f.Label7[1]->text(), QStringLiteral("  更新日付"));
-    EXPECT_EQ(f.Label7[0]->text(), QStringLiteral("                   ﾃｷｽﾄ内容"));
-    EXPECT_EQ(f.Label7[1]->palette().color(QPalette::Window), QColor(71, 108, 158));
-    EXPECT_EQ(f.Label7[0]->palette().color(QPalette::Window), QColor(131, 124, 114));
+    EXPECT_EQ(button("focusParkButton")->text(), QStringLiteral("ダ"));
+    EXPECT_EQ(label("dateHeader")->text(), QStringLiteral("  更新日付"));
+    EXPECT_EQ(label("textHeader")->text(), QStringLiteral("                   ﾃｷｽﾄ内容"));
+    EXPECT_EQ(colour(label("dateHeader")), QColor(71, 108, 158));
+    EXPECT_EQ(colour(label("textHeader")), QColor(131, 124, 114));
 
     // The credits line: white text with an orange copy 30 twips to the right behind it.
-    EXPECT_EQ(f.Label1->text(), f.Label2->text());
-    EXPECT_FALSE(f.Label2->text().isEmpty());
-    EXPECT_EQ(f.Label2->palette().color(QPalette::WindowText), QColor(255, 255, 255));
-    EXPECT_EQ(f.Label1->palette().color(QPalette::WindowText), QColor(220, 128, 3));
-    EXPECT_TRUE(f.Label2->font().bold());
-    EXPECT_TRUE(f.Label2->font().families().contains(QStringLiteral("IPAPGothic")));
-
-    EXPECT_EQ(f.cmdok->text(), QStringLiteral("ＯＫ"));
-    EXPECT_EQ(f.cmdaddtext->text(), QStringLiteral("↑　ﾃｷｽﾄ追加"));
-    EXPECT_EQ(f.Cmdaddclip->text(), QStringLiteral("↓　ｸﾘｯﾌﾟﾎﾞｰﾄﾞ追加"));
-    EXPECT_EQ(f.CmdDeltext->text(), QStringLiteral("↓　削除"));
-    EXPECT_EQ(f.cmdClear->text(), QStringLiteral("クリア"));
-    EXPECT_EQ(f.cmddummy->text(), QStringLiteral("ダ"));
+    const QLabel* credits = label("creditsLabel");
+    EXPECT_EQ(label("creditsShadow")->text(), credits->text());
+    EXPECT_FALSE(credits->text().isEmpty());
+    EXPECT_EQ(colour(credits, QPalette::WindowText), QColor(255, 255, 255));
+    EXPECT_EQ(colour(label("creditsShadow"), QPalette::WindowText), QColor(220, 128, 3));
+    EXPECT_TRUE(credits->font().bold());
+    EXPECT_TRUE(credits->font().families().contains(QStringLiteral("IPAPGothic")));
 }
 
-TEST_F(Form1Test, MenusHoldEveryEntryInOrderAndStayHidden) {
-    tavro::Form1& f = makeForm(false);
-    EXPECT_EQ(f.mnutray->title(), QStringLiteral("コマンド"));
-    EXPECT_EQ(entryNames(f.mnutray),
-              (QStringList{"Maintext=【ﾃｷｽﾄ履歴】", "T_rireki=ﾃｷｽﾄ履歴", "Line2=-",
-                           "Mainclip=【ｸﾘｯﾌﾟﾎﾞｰﾄﾞ履歴】", "Rireki=履歴", "mnuline=-",
-                           "menuclear=履歴ｸﾘｱ", "ShoAbout=ﾊﾞｰｼﾞｮﾝ情報", "quit=終了"}));
-    EXPECT_EQ(f.Menutext->title(), QStringLiteral("ﾃｷｽﾄﾒﾆｭｰ"));
-    EXPECT_EQ(entryNames(f.Menutext), (QStringList{"Addclip=ｸﾘｯﾌﾟﾎﾞｰﾄﾞに追加", "Deltext=削除"}));
-    EXPECT_EQ(f.Menuclip->title(), QStringLiteral("ｸﾘｯﾌﾟﾎﾞｰﾄﾞﾒﾆｭｰ"));
-    EXPECT_EQ(entryNames(f.Menuclip), (QStringList{"AddTxt=ﾃｷｽﾄに追加", "Dellist=削除"}));
-    for (const QMenu* menu : {f.mnutray, f.Menutext, f.Menuclip}) {
+TEST_F(WindowLayoutTest, MenusHoldEveryEntryInOrderAndStayHidden) {
+    startApp(false);
+    const QMenu& tray = app->trayMenu();
+    EXPECT_EQ(entryNames(&tray),
+              (QStringList{"コマンド", "savedTextHeading=【ﾃｷｽﾄ履歴】", "savedTextEntry0=ﾃｷｽﾄ履歴",
+                           "savedTextSeparator=-", "historyHeading=【ｸﾘｯﾌﾟﾎﾞｰﾄﾞ履歴】",
+                           "historyEntry0=履歴", "historySeparator=-", "clearHistoryAction=履歴ｸﾘｱ",
+                           "aboutAction=ﾊﾞｰｼﾞｮﾝ情報", "quitAction=終了"}));
+    const auto* savedTextMenu = control<QMenu>("savedTextMenu");
+    const auto* historyMenu = control<QMenu>("historyMenu");
+    EXPECT_EQ(
+        entryNames(savedTextMenu),
+        (QStringList{"ﾃｷｽﾄﾒﾆｭｰ", "recallTextAction=ｸﾘｯﾌﾟﾎﾞｰﾄﾞに追加", "deleteTextAction=削除"}));
+    EXPECT_EQ(entryNames(historyMenu), (QStringList{"ｸﾘｯﾌﾟﾎﾞｰﾄﾞﾒﾆｭｰ", "saveEntryAction=ﾃｷｽﾄに追加",
+                                                    "deleteEntryAction=削除"}));
+    for (const QMenu* menu : {&tray, savedTextMenu, historyMenu}) {
         EXPECT_FALSE(menu->menuAction()->isVisible());
         for (const QAction* action : menu->actions()) {
-            EXPECT_TRUE(action->isVisible()) << action->objectName().toStdString();
+            // The first history entry follows the history, empty from the start.
+            EXPECT_EQ(action->isVisible(), action->objectName() != QLatin1String("historyEntry0"))
+                << action->objectName().toStdString();
         }
     }
 }
 
-TEST_F(Form1Test, StartUpLeavesAnEmptyHiddenWindowOfWorkingSize) {
+TEST_F(WindowLayoutTest, StartUpLeavesAnEmptyHiddenWindowOfWorkingSize) {
     // Shown before start-up, so only start-up itself can hide it.
-    tavro::Form1& f = makeForm(false);
-    f.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
-    ASSERT_TRUE(f.Form_Load());
-    EXPECT_FALSE(f.isVisible());
-    EXPECT_EQ(f.List1->count(), 0);
-    EXPECT_FALSE(f.Rireki->isVisible(0));
-    EXPECT_EQ(f.Rireki->ubound(), 0);
+    startApp(false);
+    window().show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window()));
+    ASSERT_TRUE(app->start());
+    EXPECT_FALSE(window().isVisible());
+    EXPECT_EQ(count(historyList()), 0);
+    EXPECT_EQ(trayEntries(QStringLiteral("historyEntry")).size(), 1);
+    EXPECT_FALSE(action("historyEntry0")->isVisible());
     // A first start creates the folder and loads nothing.
     EXPECT_TRUE(QFileInfo(tempText()).isDir());
-    EXPECT_FALSE(f.T_rireki->isVisible(0));
-    EXPECT_EQ(f.Lsttext->count(), 0);
+    EXPECT_FALSE(action("savedTextEntry0")->isVisible());
+    EXPECT_EQ(count(savedTextList()), 0);
     // Commands on saved texts are unavailable and shown in silver; no marker shows.
-    EXPECT_FALSE(f.Cmdaddclip->isEnabled());
-    EXPECT_FALSE(f.CmdDeltext->isEnabled());
-    EXPECT_EQ(f.Label3[2]->palette().color(QPalette::WindowText), QColor(192, 192, 192));
-    EXPECT_EQ(f.Label3[3]->palette().color(QPalette::WindowText), QColor(192, 192, 192));
-    for (int i = 0; i < 5; ++i) {
-        EXPECT_FALSE(f.markerShown(i)) << i;
+    for (const char* name : {"recallText", "deleteText"}) {
+        EXPECT_FALSE(labelButtonPart(name, "Button")->isEnabled()) << name;
+        EXPECT_EQ(colour(labelButtonPart(name, "Caption"), QPalette::WindowText),
+                  QColor(192, 192, 192))
+            << name;
     }
+    EXPECT_TRUE(shownMarkers().isEmpty());
     // The working client area: every command button lies outside it, the panel fills it.
-    const QRect clientArea = f.rect();
+    const QRect clientArea = window().rect();
     EXPECT_LT(clientArea.width(), tavro::twipsToPixels(4600));
     EXPECT_LT(clientArea.height(), tavro::twipsToPixels(6504));
-    EXPECT_TRUE(clientArea.contains(f.Label2->geometry()));
-    for (int i = 0; i < 5; ++i) {
-        EXPECT_FALSE(clientArea.intersects(f.commandButton(i)->geometry())) << i;
+    EXPECT_TRUE(clientArea.contains(label("creditsLabel")->geometry()));
+    for (const char* name : kLabelButtonNames) {
+        EXPECT_FALSE(clientArea.intersects(labelButtonPart(name, "Button")->geometry())) << name;
     }
-    EXPECT_FALSE(clientArea.intersects(f.cmddummy->geometry()));
+    EXPECT_FALSE(clientArea.intersects(button("focusParkButton")->geometry()));
     EXPECT_TRUE(messages.isEmpty());
 }
 
-TEST_F(Form1Test, TabWalksTheCommandButtonsAndListsSkippingDisabledOnes) {
-    tavro::Form1& f = makeForm();
-    showActive();
-    ASSERT_EQ(QApplication::focusWidget(), f.cmdok);
-    const auto walk = [&] {
-        QStringList visited;
-        for (int step = 0; step < 8; ++step) {
-            visited.append(QApplication::focusWidget()->objectName());
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        }
-        return visited;
-    };
-    EXPECT_EQ(walk(), (QStringList{"cmdok", "cmdaddtext", "cmdClear", "List1", "Lsttext",
-                                   "cmddummy", "cmdok", "cmdaddtext"}));
-    f.TextAct(1);
-    f.cmdok->setFocus();
-    const QStringList enabledWalk = walk();
-    EXPECT_EQ(enabledWalk.mid(0, 6), (QStringList{"cmdok", "cmdaddtext", "Cmdaddclip", "CmdDeltext",
-                                                  "cmdClear", "List1"}));
-}
-
-TEST_F(Form1Test, LaterStartLoadsTheExistingFolderAndASecondCopyIsRefused) {
+TEST_F(WindowLayoutTest, LaterStartLoadsTheExistingFolderAndASecondCopyIsRefused) {
     ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("Temptext")));
-    tavro::Form1& f = makeForm();
+    startApp();
     EXPECT_TRUE(messages.isEmpty());
     EXPECT_TRUE(QFileInfo(tempText()).isDir());
     // An existing but empty folder: the load finds no file and hides the tray's first entry.
-    EXPECT_FALSE(f.T_rireki->isVisible(0));
+    EXPECT_FALSE(action("savedTextEntry0")->isVisible());
 
-    tavro::Form1::Options options;
-    options.programFolder = folder.path();
-    options.trayAvailable = false;
-    tavro::Form1 second(options);
-    EXPECT_FALSE(second.Form_Load());
-    EXPECT_EQ(messages, QStringList{QStringLiteral("既に起動されています")});
-    // The refused copy touched nothing: no history watching, no window ever made.
-    EXPECT_FALSE(second.watcher().isHooked());
-    EXPECT_EQ(second.windowHandle(), nullptr);
-    EXPECT_EQ(second.trayIcon(), nullptr);
-    EXPECT_TRUE(f.watcher().isHooked());
+    auto second = programIn(folder.path(), false);
+    EXPECT_FALSE(second->start());
+    EXPECT_EQ(messages, QStringList{kAlreadyRunning});
+    // The refused copy touched nothing: no clipboard watching, no window ever made.
+    EXPECT_EQ(second->clipboardMonitor(), nullptr);
+    EXPECT_FALSE(second->recorder().isRecording());
+    EXPECT_EQ(second->window().windowHandle(), nullptr);
+    EXPECT_EQ(second->trayIcon(), nullptr);
+    EXPECT_TRUE(app->recorder().isRecording());
 }
 
-TEST_F(Form1Test, ALockLeftByAnEarlierRunWithThisProcessIdIsTakenOver) {
+TEST_F(WindowLayoutTest, ALockLeftByAnEarlierRunWithThisProcessIdIsTakenOver) {
     // An earlier run that had this process's id ended without unlocking (process ids start
     // over in a new container or Wine session): its lock file names this very process.
     const QString path = tavro::SingleInstance(folder.path()).lockFilePath();
@@ -263,30 +272,26 @@ TEST_F(Form1Test, ALockLeftByAnEarlierRunWithThisProcessIdIsTakenOver) {
     ASSERT_EQ(file.write(leftOver), leftOver.size());
     file.close();
 
-    makeForm();
+    startApp();
     EXPECT_TRUE(messages.isEmpty());
-    EXPECT_TRUE(form->watcher().isHooked());
+    EXPECT_TRUE(app->recorder().isRecording());
     // And the lock is this run's now: a second copy is refused.
-    tavro::Form1::Options options;
-    options.programFolder = folder.path();
-    options.trayAvailable = false;
-    tavro::Form1 second(options);
-    EXPECT_FALSE(second.Form_Load());
-    EXPECT_EQ(messages, QStringList{QStringLiteral("既に起動されています")});
+    EXPECT_FALSE(programIn(folder.path(), false)->start());
+    EXPECT_EQ(messages, QStringList{kAlreadyRunning});
 }
 
-TEST_F(Form1Test, WithoutANotificationAreaTheWindowShowsAndOkMinimises) {
-    tavro::Form1& f = makeForm(true, false);
-    EXPECT_FALSE(f.trayAvailable());
-    EXPECT_TRUE(f.isVisible());
-    EXPECT_EQ(f.trayIcon(), nullptr);
-    f.Focus_clear(0);
-    f.cmdOK_Click();
-    EXPECT_TRUE(f.windowState() & Qt::WindowMinimized);
-    EXPECT_FALSE(f.isHidden());
+TEST_F(WindowLayoutTest, WithoutANotificationAreaTheWindowShowsAndOkMinimises) {
+    startApp(true, false);
+    EXPECT_FALSE(app->trayAvailable());
+    EXPECT_TRUE(window().isVisible());
+    EXPECT_EQ(app->trayIcon(), nullptr);
+    window().showMarker(tavro::LabelButton::Ok);
+    press(QStringLiteral("okButton"));
+    EXPECT_TRUE(window().windowState() & Qt::WindowMinimized);
+    EXPECT_FALSE(window().isHidden());
 }
 
-TEST_F(Form1Test, AProgramFolderThatCantBeWrittenKeepsTheTextsInTheUsersFolder) {
+TEST_F(WindowLayoutTest, AProgramFolderThatCantBeWrittenKeepsTheTextsInTheUsersFolder) {
     // A program folder below a plain file can't hold a Temptext folder, even for root.
     QFile blocker(folder.path() + QStringLiteral("/plain-file"));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
@@ -296,56 +301,51 @@ TEST_F(Form1Test, AProgramFolderThatCantBeWrittenKeepsTheTextsInTheUsersFolder) 
         QStringLiteral("/Temptext");
     QDir(userFolder).removeRecursively();
 
-    tavro::Form1::Options options;
-    options.programFolder = blocker.fileName() + QStringLiteral("/app");
-    options.trayAvailable = true;
-    tavro::Form1 f(options);
-    ASSERT_TRUE(f.Form_Load());
-    EXPECT_EQ(f.store().folder(), userFolder);
+    app = programIn(blocker.fileName() + QStringLiteral("/app"), true);
+    ASSERT_TRUE(app->start());
+    EXPECT_EQ(app->savedTexts().store().folder(), userFolder);
     EXPECT_TRUE(QFileInfo(userFolder).isDir());
-    EXPECT_FALSE(f.T_rireki->isVisible(0));
+    EXPECT_FALSE(action("savedTextEntry0")->isVisible());
 
     // Saving works there.
-    f.strMsg = QStringLiteral("kept");
-    f.Listupdate();
-    f.List1->setListIndex(0);
-    f.AddTxt_Click();
+    copyText(QStringLiteral("kept"));
+    historyList()->setSelectedRow(0);
+    choose(QStringLiteral("saveEntryAction"));
     EXPECT_TRUE(messages.isEmpty());
-    EXPECT_EQ(f.Lsttext->count(), 1);
+    EXPECT_EQ(count(savedTextList()), 1);
     EXPECT_EQ(QDir(userFolder).entryList(QDir::Files).size(), 1);
 
     // The user's data folder removed whole while the program runs: the next save makes it
     // again, parents and all, and succeeds.
-    const QString dataFolder = QFileInfo(userFolder).path();
-    ASSERT_TRUE(QDir(dataFolder).removeRecursively());
-    f.AddTxt_Click();
+    ASSERT_TRUE(QDir(QFileInfo(userFolder).path()).removeRecursively());
+    choose(QStringLiteral("saveEntryAction"));
     EXPECT_TRUE(messages.isEmpty());
     EXPECT_EQ(QDir(userFolder).entryList(QDir::Files).size(), 1);
     QDir(userFolder).removeRecursively();
 }
 
-TEST_F(Form1Test, TrayTipAndShutdownInOrderWithASecondUnhookChangingNothing) {
-    tavro::Form1& f = makeForm(true, true);
-    ASSERT_NE(f.trayIcon(), nullptr);
-    const auto* qtIcon = f.trayIcon()->findChild<QSystemTrayIcon*>();
+TEST_F(WindowLayoutTest, TrayTipAndShutdownInOrderWithASecondStopChangingNothing) {
+    startApp(true, true);
+    ASSERT_NE(app->trayIcon(), nullptr);
+    const auto* qtIcon = app->trayIcon()->findChild<QSystemTrayIcon*>();
     ASSERT_NE(qtIcon, nullptr);
     EXPECT_EQ(qtIcon->toolTip(), QStringLiteral("Tavro!"));
 
     // The clipboard is let go of before the tray icon goes.
     QStringList order;
-    QObject::connect(f.trayIcon(), &QObject::destroyed, [&] {
-        order.append(f.watcher().isHooked() ? QStringLiteral("icon removed while hooked")
-                                            : QStringLiteral("icon removed after unhook"));
+    QObject::connect(app->trayIcon(), &QObject::destroyed, [&] {
+        order.append(app->recorder().isRecording() ? QStringLiteral("icon removed while recording")
+                                                   : QStringLiteral("icon removed after stop"));
     });
-    f.Form_Unload();
-    EXPECT_EQ(order, QStringList{QStringLiteral("icon removed after unhook")});
-    EXPECT_EQ(f.trayIcon(), nullptr);
-    EXPECT_FALSE(f.clipboardMonitor()->isStarted());
+    app->shutdown();
+    EXPECT_EQ(order, QStringList{QStringLiteral("icon removed after stop")});
+    EXPECT_EQ(app->trayIcon(), nullptr);
+    EXPECT_FALSE(app->clipboardMonitor()->isStarted());
 
-    // A second unhook, and a second unload, change nothing; no change reaches the history.
-    f.watcher().unhook();
-    f.Form_Unload();
-    EXPECT_FALSE(f.watcher().isHooked());
+    // A second stop, and a second shutdown, change nothing; no change reaches the history.
+    app->recorder().stop();
+    app->shutdown();
+    EXPECT_FALSE(app->recorder().isRecording());
     copyText(QStringLiteral("after"));
-    EXPECT_EQ(f.List1->count(), 0);
+    EXPECT_EQ(count(historyList()), 0);
 }
