@@ -10,9 +10,20 @@
 #include "core/saved_text_model.h"
 #include "support/saved_text_helpers.h"
 
+#ifdef Q_OS_LINUX
+#include <sys/stat.h>
+
+#include "support/fifo_unblocker.h"
+#endif
+
 using namespace tavro;
 
 namespace {
+
+// The i-th of a run of saved-text names, in name order.
+QString nameOf(int i) {
+    return QStringLiteral("98%1.TXT").arg(i, 10, 10, QLatin1Char('0'));
+}
 
 class SavedTextModelTest : public tavro::testing::TempTextFolderTest {
   protected:
@@ -40,6 +51,7 @@ TEST_F(SavedTextModelTest, RowsComeInNameOrderWithTheirLinesAndCaptions) {
     put(QStringLiteral("980101000000.TXT"), QByteArray(40, 'a'));
     put(QStringLiteral("980828153012.TXT"), "abc");
     put(QStringLiteral("memo.TXT"), "not listed");
+    ASSERT_TRUE(QDir(folder_).mkdir(QStringLiteral("980101000001.TXT")));  // nor a folder
     model.reload();
     EXPECT_EQ(column(SavedTextModel::FileNameRole),
               (QStringList{QStringLiteral("980101000000.TXT"), QStringLiteral("980828153012.TXT"),
@@ -47,6 +59,7 @@ TEST_F(SavedTextModelTest, RowsComeInNameOrderWithTheirLinesAndCaptions) {
     // The line ends with the name after the excerpt padded to 100; the caption is the excerpt
     // below 30 characters, else its first 25.
     const QString line = model.index(1).data().toString();
+    EXPECT_EQ(line.size(), 11 + 2 + 100 + 16);  // "MM/DD HH:MM" first
     EXPECT_TRUE(line.endsWith(QStringLiteral("|abc\r\n") + QString(95, u' ') +
                               QStringLiteral("980828153012.TXT")));
     EXPECT_EQ(
@@ -64,7 +77,7 @@ TEST_F(SavedTextModelTest, RowsComeInNameOrderWithTheirLinesAndCaptions) {
 
 TEST_F(SavedTextModelTest, ALoadShowsWhatItReadAtEachPassAndCommandsWaitForItsEnd) {
     for (int i = 0; i < 450; ++i) {
-        put(QStringLiteral("98%1.TXT").arg(i, 10, 10, QLatin1Char('0')), "text");
+        put(nameOf(i), "text");
     }
     QStringList seen;
     bool asked = false;
@@ -101,7 +114,7 @@ TEST_F(SavedTextModelTest, ALoadShowsWhatItReadAtEachPassAndCommandsWaitForItsEn
 
 TEST_F(SavedTextModelTest, StoppingEndsTheLoadAtOnceYetWaitingCommandsStillRun) {
     for (int i = 0; i < 450; ++i) {
-        put(QStringLiteral("98%1.TXT").arg(i, 10, 10, QLatin1Char('0')), "text");
+        put(nameOf(i), "text");
     }
     bool commandRan = false;
     int passes = 0;
@@ -141,3 +154,104 @@ TEST_F(SavedTextModelTest, ANewFolderIsFinalAtOnceAndASaveFallsBackToTheChosenFo
     EXPECT_EQ(model.save(now, QStringLiteral("lost")), std::nullopt);
     QFile::remove(elsewhere);
 }
+
+TEST_F(SavedTextModelTest, ManyTextsWrittenLastFirstComeInNameOrder) {
+    for (const int count : {20, 10000}) {
+        SCOPED_TRACE(count);
+        QStringList names;
+        for (int i = 0; i < count; ++i) {
+            names.append(nameOf(i));
+        }
+        for (int i = count - 1; i >= 0; --i) {
+            put(names[i], QStringLiteral("text %1").arg(i).toLatin1());
+        }
+        model.reload();
+        EXPECT_EQ(column(SavedTextModel::FileNameRole), names);
+        EXPECT_EQ(model.index(count - 1).data(SavedTextModel::TrayCaptionRole).toString(),
+                  QStringLiteral("text %1\r\n").arg(count - 1));
+    }
+}
+
+TEST_F(SavedTextModelTest, SavesTakeTheNextFreeSecondAndComeBackWhole) {
+    put(QStringLiteral("980828153013.TXT"), "there before");
+    const QDateTime now(QDate(1998, 8, 28), QTime(15, 30, 12));
+    const struct {
+        QString text;
+        const char* name;
+    } saves[] = {
+        {QStringLiteral("first"), "980828153012.TXT"},
+        {QStringLiteral("x\r\ny"), "980828153014.TXT"},
+        {QStringLiteral("日本\r\n語ｶﾅ"), "980828153015.TXT"},
+        {QStringLiteral("smile \U0001F600"), "980828153016.TXT"},
+    };
+    for (const auto& save : saves) {
+        EXPECT_EQ(model.save(now, save.text), QString::fromLatin1(save.name));
+        EXPECT_EQ(model.wholeText(QString::fromLatin1(save.name)), save.text);
+    }
+    EXPECT_EQ(tavro::testing::contents(path(QStringLiteral("980828153013.TXT"))), "there before");
+    EXPECT_EQ(model.rowCount(), 0);  // a save leaves the rows as they are
+}
+
+TEST_F(SavedTextModelTest, ARowAddressesOnlyItsOwnFile) {
+    // The list line of the 21-character name ends in the 16 characters of the other name; a
+    // name shorter than 16 characters leaves padding in the line's last 16.
+    const QString longName = QStringLiteral("12345678901234567.TXT");
+    const QString tailName = QStringLiteral("678901234567.TXT");
+    put(longName, "long name");
+    put(tailName, "tail name");
+    put(QStringLiteral("1.TXT"), "short name");
+    put(nameOf(1), "one");
+    model.reload();
+    ASSERT_EQ(column(SavedTextModel::FileNameRole),
+              (QStringList{QStringLiteral("1.TXT"), longName, tailName, nameOf(1)}));
+    for (int row : {0, 1}) {
+        EXPECT_EQ(model.fileNameOfRow(row), QString()) << row;
+        EXPECT_FALSE(model.remove(row)) << row;
+        EXPECT_EQ(model.wholeText(model.fileNameOfRow(row)), std::nullopt) << row;
+    }
+    EXPECT_EQ(tavro::testing::contents(path(tailName)), "tail name");
+    EXPECT_EQ(tavro::testing::contents(path(longName)), "long name");
+    EXPECT_EQ(model.wholeText(model.fileNameOfRow(2)), QStringLiteral("tail name"));
+    EXPECT_FALSE(model.remove(-1));
+    EXPECT_TRUE(model.remove(3));
+    EXPECT_FALSE(QFile::exists(path(nameOf(1))));
+    EXPECT_EQ(model.rowCount(), 4);  // until the next load
+}
+
+#ifdef Q_OS_LINUX
+TEST_F(SavedTextModelTest, EntriesThatCantBeReadAreSkippedAndTheRestLoads) {
+    put(nameOf(1), "one");
+    put(nameOf(4), "four");
+    const QByteArray fifo = QFile::encodeName(root_.path() + QStringLiteral("/fifo"));
+    ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(QFile::decodeName(fifo), path(nameOf(2))));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), path(nameOf(3))));
+    const QByteArray fifoInFolder = QFile::encodeName(path(nameOf(5)));
+    FifoUnblocker unblocker({fifo, fifoInFolder});
+    model.reload();
+    // A FIFO made after a load: the next load skips it as well.
+    ASSERT_EQ(::mkfifo(fifoInFolder.constData(), 0600), 0);
+    model.reload();
+    EXPECT_EQ(column(SavedTextModel::FileNameRole), (QStringList{nameOf(1), nameOf(4)}));
+    EXPECT_EQ(column(SavedTextModel::TrayCaptionRole),
+              (QStringList{QStringLiteral("one\r\n"), QStringLiteral("four\r\n")}));
+    for (int i : {2, 3, 5}) {
+        EXPECT_EQ(model.wholeText(nameOf(i)), std::nullopt) << i;
+    }
+    EXPECT_EQ(model.wholeText(nameOf(4)), QStringLiteral("four"));
+    EXPECT_FALSE(unblocker.fired()) << "a read blocked on a FIFO";
+
+    // A regular file of 4,096 bytes whose every read fails (with EINVAL), even for root.
+    const QString unreadable = QStringLiteral("/sys/class/net/lo/speed");
+    QFile probe(unreadable);
+    char byte = 0;
+    if (!probe.open(QIODevice::ReadOnly | QIODevice::Unbuffered) || probe.read(&byte, 1) >= 0) {
+        GTEST_SKIP() << unreadable.toStdString() << " is missing or readable here";
+    }
+    ASSERT_TRUE(QFile::remove(path(nameOf(2))));
+    ASSERT_TRUE(QFile::link(unreadable, path(nameOf(2))));
+    model.reload();
+    EXPECT_EQ(column(SavedTextModel::FileNameRole), (QStringList{nameOf(1), nameOf(4)}));
+    EXPECT_EQ(model.wholeText(nameOf(2)), std::nullopt);
+}
+#endif
