@@ -118,6 +118,10 @@ void TrayMenu::resize(EntryRun& run, size_t count, const QString& name) {
 
 void TrayMenu::showHistory() {
     const int count = history_.rowCount();
+    // The entries below the first are made anew on every change, so a click on an entry as it
+    // was (a tray reading the menu over D-Bus may click a layout it read before the change)
+    // finds it gone instead of recalling whatever entry stands in its place now.
+    resize(historyRun_, 1, QStringLiteral("historyEntry"));
     resize(historyRun_, static_cast<size_t>(count), QStringLiteral("historyEntry"));
     historyRun_.entries[0]->setVisible(count > 0);
     for (int row = 0; row < count; ++row) {

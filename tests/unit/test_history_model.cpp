@@ -60,6 +60,10 @@ TEST(HistoryModel, KeepsThirteenNewestFirstWithoutMergingRepeats) {
     // The same text twice is two entries, each with its own time; the first one went.
     EXPECT_EQ(history.model.entryLine(0), QStringLiteral("09:05:20 | same"));
     EXPECT_EQ(history.model.entryLine(12), QStringLiteral("09:05:08 | same"));
+    // Every further entry pushes the oldest out.
+    history.copy(QStringLiteral("next"), kTime.addSecs(14));
+    EXPECT_EQ(history.model.rowCount(), HistoryModel::kLimit);
+    EXPECT_EQ(history.model.entryLine(12), QStringLiteral("09:05:09 | same"));
 }
 
 TEST(HistoryModel, TrayCaptionIsTheWholeLineUpTo34CharactersElseItsFirst32) {
@@ -72,6 +76,10 @@ TEST(HistoryModel, TrayCaptionIsTheWholeLineUpTo34CharactersElseItsFirst32) {
         {text23, QStringLiteral("09:05:07 | ") + text23},                              // 34: whole
         {text23 + QLatin1Char('b'), QStringLiteral("09:05:07 | ") + text23.left(21)},  // 35: 32
         {QStringLiteral("a\r\nb"), QStringLiteral("09:05:07 | a\r\nb")},  // only cut by length
+        // A line break counts as the characters it is made of; '&' is a character like others.
+        {QStringLiteral("one\r\ntwo\rthree\nfour\tfive"),
+         QStringLiteral("09:05:07 | one\r\ntwo\rthree\nfour\tf")},
+        {QStringLiteral("a&b"), QStringLiteral("09:05:07 | a&b")},
         {QString(), QStringLiteral("09:05:07 | ")},
     };
     for (const Case& c : cases) {

@@ -8,10 +8,9 @@
 #include <QRegularExpression>
 #include <QSignalSpy>
 
-#include "form1_fixture.h"
+#include "app_fixture.h"
 #include "platform/linux/dbus_menu_exporter.h"
 #include "platform/linux/status_notifier_item.h"
-#include "ui/menu_array.h"
 
 using tavro::DBusMenuExporter;
 using tavro::DBusMenuLayoutItem;
@@ -74,11 +73,11 @@ TEST(StatusNotifierPixmaps, EveryTraySizeInNetworkOrderArgb) {
     EXPECT_EQ(pixmaps.at(2).argb.right(4), QByteArray::fromHex("00000000"));
 }
 
-TEST_F(Form1Test, TheTrayMenuReadsOverDBusInOrderWithItsCaptions) {
+TEST_F(AppTest, TheTrayMenuReadsOverDBusInOrderWithItsCaptions) {
     // A saved text's caption shows its line break as a mark, as the tray menu draws it.
     writeSaved(QStringLiteral("261207090000.TXT"), QByteArrayLiteral("saved text"));
-    tavro::Form1& f = makeForm();
-    DBusMenuExporter exporter(f.mnutray);
+    startApp();
+    DBusMenuExporter exporter(&app->trayMenu());
     QSignalSpy updates(&exporter, &DBusMenuExporter::layoutUpdated);
 
     const QStringList commands{QStringLiteral("-"), QStringLiteral("履歴ｸﾘｱ"),
@@ -117,7 +116,7 @@ TEST_F(Form1Test, TheTrayMenuReadsOverDBusInOrderWithItsCaptions) {
     EXPECT_EQ(clipboardText(), QStringLiteral("a_b & c"));
     QCoreApplication::processEvents();
     EXPECT_EQ(clipboardText(), QStringLiteral("first"));
-    EXPECT_EQ(f.List1->count(), 3);
+    EXPECT_EQ(count(historyList()), 3);
 
     // Other events and separators run nothing; entries that are gone (the recall rebuilt the
     // history entries) and unknown ones are refused.
@@ -128,7 +127,7 @@ TEST_F(Form1Test, TheTrayMenuReadsOverDBusInOrderWithItsCaptions) {
     EXPECT_FALSE(exporter.handleEvent(first, QStringLiteral("clicked")));
     EXPECT_FALSE(exporter.handleEvent(99999, QStringLiteral("clicked")));
     QCoreApplication::processEvents();
-    EXPECT_EQ(f.List1->count(), 3);
+    EXPECT_EQ(count(historyList()), 3);
     EXPECT_EQ(clipboardText(), QStringLiteral("first"));
 
     // Ids stay with their entries; properties can be asked for by name.
@@ -144,7 +143,7 @@ TEST_F(Form1Test, TheTrayMenuReadsOverDBusInOrderWithItsCaptions) {
 
     // Clearing the history leaves no history entry in sight, announced once more.
     const qsizetype announced = updates.count();
-    f.menuclear_Click();
+    choose(QStringLiteral("clearHistoryAction"));
     QCoreApplication::processEvents();
     EXPECT_EQ(updates.count(), announced + 1);
     const QStringList shown =

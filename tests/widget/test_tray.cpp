@@ -1,93 +1,60 @@
 // The window and the notification area: OK hides the window while a notification area can
 // bring it back and minimises it otherwise, following the area as it comes and goes; a
 // hidden window shows itself when the area stays away.
-#include <QElapsedTimer>
-#include <QPushButton>
-#include <functional>
+#include "app_fixture.h"
 
-#include "form1_fixture.h"
-
-class TrayTest : public Form1Test {
+class TrayTest : public AppTest {
   protected:
-    tavro::Form1& start(std::chrono::milliseconds returnWait) {
-        tavro::Form1::Options options;
-        options.programFolder = folder.path();
-        options.clock = [this] { return now; };
-        options.trayAvailable = true;
-        options.trayReturnWait = returnWait;
-        form = std::make_unique<tavro::Form1>(options);
-        EXPECT_TRUE(form->Form_Load());
-        return *form;
-    }
-
-    // Shows the window as the tray does, arms OK and presses it.
+    // Arms OK and presses it.
     void pressOk() {
-        form->Maintext_Click();
-        form->Focus_clear(0);
-        form->cmdOK_Click();
+        window().showMarker(tavro::LabelButton::Ok);
+        press(QStringLiteral("okButton"));
     }
-
-    bool minimised() const { return form->windowState() & Qt::WindowMinimized; }
-
-    // Lets the event loop run until `condition` holds, for at most `ms` milliseconds.
-    static bool waitUntil(const std::function<bool()>& condition, int ms) {
-        QElapsedTimer timer;
-        timer.start();
-        while (!condition() && timer.elapsed() < ms) {
-            QTest::qWait(10);
-        }
-        return condition();
-    }
+    bool minimised() const { return window().windowState() & Qt::WindowMinimized; }
 };
 
 TEST_F(TrayTest, OkHidesWhileANotificationAreaExistsAndMinimisesWhileThereIsNone) {
-    tavro::Form1& f = start(std::chrono::hours(1));
-    ASSERT_TRUE(f.trayAvailable());
-    EXPECT_TRUE(f.isHidden());
+    startApp();
+    ASSERT_TRUE(app->trayAvailable());
+    EXPECT_TRUE(window().isHidden());
 
-    struct Step {
-        bool areaExists;
-        bool hidden;
-        bool minimised;
-    };
     // The area goes, comes back, goes again: OK follows every change.
-    for (const Step& step : {Step{true, true, false}, Step{false, false, true},
-                             Step{true, true, false}, Step{false, false, true}}) {
-        f.trayAvailabilityChanged(step.areaExists);
+    for (bool areaExists : {true, false, true, false}) {
+        app->trayAvailabilityChanged(areaExists);
+        choose(QStringLiteral("savedTextHeading"));
         pressOk();
-        EXPECT_EQ(f.trayAvailable(), step.areaExists);
-        EXPECT_EQ(f.isHidden(), step.hidden) << "area exists: " << step.areaExists;
-        EXPECT_EQ(minimised(), step.minimised) << "area exists: " << step.areaExists;
+        EXPECT_EQ(app->trayAvailable(), areaExists);
+        EXPECT_EQ(window().isHidden(), areaExists) << "area exists: " << areaExists;
+        EXPECT_EQ(minimised(), !areaExists) << "area exists: " << areaExists;
         // OK disables the saved-text commands either way.
-        EXPECT_FALSE(f.CmdDeltext->isEnabled());
-        EXPECT_FALSE(f.Cmdaddclip->isEnabled());
+        EXPECT_FALSE(button(QStringLiteral("deleteTextButton"))->isEnabled());
+        EXPECT_FALSE(button(QStringLiteral("recallTextButton"))->isEnabled());
     }
 }
 
 TEST_F(TrayTest, AHiddenWindowShowsWhenTheNotificationAreaStaysAwayButNotWhenItReturns) {
-    tavro::Form1& f = start(std::chrono::milliseconds(50));
-    ASSERT_TRUE(f.isHidden());
+    startApp(true, true, std::chrono::milliseconds(50));
+    ASSERT_TRUE(window().isHidden());
 
     // A panel that restarts: gone and back before the wait is over; the window stays hidden.
-    f.trayAvailabilityChanged(false);
-    f.trayAvailabilityChanged(true);
+    app->trayAvailabilityChanged(false);
+    app->trayAvailabilityChanged(true);
     QTest::qWait(300);
-    EXPECT_TRUE(f.isHidden());
+    EXPECT_TRUE(window().isHidden());
 
     // A panel that stays away: the window shows, so the program stays reachable; OK then
     // minimises it.
-    f.trayAvailabilityChanged(false);
-    EXPECT_TRUE(f.isHidden());
-    EXPECT_TRUE(waitUntil([&f] { return f.isVisible(); }, 5000));
-    f.Focus_clear(0);
-    f.cmdOK_Click();
+    app->trayAvailabilityChanged(false);
+    EXPECT_TRUE(window().isHidden());
+    EXPECT_TRUE(QTest::qWaitFor([this] { return window().isVisible(); }, 5000));
+    pressOk();
     EXPECT_TRUE(minimised());
 
     // A window that is shown when the area goes is left as it is.
-    f.trayAvailabilityChanged(true);
-    f.Maintext_Click();
-    f.trayAvailabilityChanged(false);
+    app->trayAvailabilityChanged(true);
+    choose(QStringLiteral("savedTextHeading"));
+    app->trayAvailabilityChanged(false);
     QTest::qWait(300);
-    EXPECT_TRUE(f.isVisible());
+    EXPECT_TRUE(window().isVisible());
     EXPECT_FALSE(minimised());
 }
