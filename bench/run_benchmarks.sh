@@ -402,7 +402,7 @@ echo
 echo "================================ summary ================================"
 echo "saved-text load (median, warm cache)"
 line "1,000 texts / 10,000 texts / floor for 10,000" "$(v load_1000) / $(v load_10000) / $(v load_floor_10000) ms"
-line "window LoadText, 1,000 / 10,000 texts (on the display)" "$(v window_load_1000_ms) / $(v window_load_10000_ms) ms"
+line "the program's reload, 1,000 / 10,000 texts (on the display)" "$(v window_load_1000_ms) / $(v window_load_10000_ms) ms"
 line "longest wait for events during it, 1,000 / 10,000" "$(v window_stall_1000_ms) / $(v window_stall_10000_ms) ms"
 echo "(a) clipboard set by another process -> newest history entry (200 changes)"
 line "Tavro, helper owner: median / p95" "$(v form_owner_median_ms) / $(v form_owner_p95_ms) ms"

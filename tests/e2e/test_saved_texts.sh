@@ -9,10 +9,10 @@ source "$(dirname "$0")/common.sh" "$1"
 start_program
 
 # Places in the window's client area, in pixels (the twips of src/ui/form1.cpp / 15).
-HISTORY_LINE1=(50 226)   # List1 (6..295, 218..376): its first line
-SAVED_LINE1=(60 48)      # Lsttext (4..293, 40..186): first and second line
+HISTORY_LINE1=(50 226)   # the history list (6..295, 218..376): its first line
+SAVED_LINE1=(60 48)      # the saved-text list (4..293, 40..186): first and second line
 SAVED_LINE2=(60 63)
-HISTORY_DROP=(62 262)    # inside List1, below its lines
+HISTORY_DROP=(62 262)    # inside the history list, below its lines
 ADD_TEXT_FACE=(110 201)  # face of "↑ﾃｷｽﾄに追加" (4..117, 194..209), beside its text
 ADD_TEXT_MARKER=(3 201)  # the white frame of its focus marker, black bar otherwise
 ADD_CLIP_FACE=(230 201)  # face of "↓ｸﾘｯﾌﾟﾎﾞｰﾄﾞに追加" (120..233, 194..209)
