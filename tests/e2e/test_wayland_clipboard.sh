@@ -130,6 +130,18 @@ stuck|never-sent|text/plain;charset=utf-8||12
 TABLE
 kill "$SOURCE_PID" 2>/dev/null
 
+# ---- a burst: offers replaced while they are read ----
+copiers=()
+for i in $(seq 1 40); do
+    wl_copy "burst-$i" &
+    copiers+=($!)
+done
+wait "${copiers[@]}"
+check "the program runs on after a burst of 40 Wayland copies" process_running "$PID"
+check "a Wayland copy after the burst" wl_copy after-burst
+check "the newest entry can be recalled" recall_entry 1
+expect 10 "and is the copy after the burst" wl_clipboard_is after-burst
+
 # ---- the compositor killed and started again ----
 clear_history() { open_tray_menu && menu_keys Up Up Up Return; }
 check "the history can be cleared" clear_history

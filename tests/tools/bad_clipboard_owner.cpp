@@ -8,6 +8,7 @@
 //   copy-and-exit  answers like any program, and ends once it has sent its text
 //   clear-after-copy  answers like any program, and empties the clipboard (sets no owner)
 //                  once it has sent its text
+//   late           answers like any program, each request 400 ms after it came
 //
 // Prints "owner" once it owns the clipboard and "request TARGET" for each request, and ends
 // when another program takes the clipboard.
@@ -81,7 +82,7 @@ int main(int argc, char** argv) {
     if (argc != 3) {
         std::fprintf(
             stderr,
-            "usage: %s never|targets-only|slow|secret|copy-and-exit|clear-after-copy TEXT\n",
+            "usage: %s never|targets-only|slow|secret|copy-and-exit|clear-after-copy|late TEXT\n",
             argv[0]);
         return 2;
     }
@@ -167,6 +168,10 @@ int main(int argc, char** argv) {
         const auto* request = reinterpret_cast<const xcb_selection_request_event_t*>(event);
         std::printf("request %s\n", nameOf(request->target).c_str());
         std::fflush(stdout);
+        if (mode == "late") {
+            // Other programs may take the clipboard meanwhile; the answer is still this one's.
+            poll(nullptr, 0, 400);
+        }
         bool sentText = false;
         if (mode == "never") {
             // not a word

@@ -106,16 +106,15 @@ struct DataControlWatcher::Binding {
 namespace {
 
 // The standard protocol first; the older one where a compositor offers only that.
-const DataControlWatcher::Binding* const kBindings[] = {
-    new DataControlWatcher::Binding{
-        "ext_data_control_manager_v1", 1, &ext_data_control_manager_v1_interface,
-        &ext_data_control_device_v1_interface, &ext_data_control_source_v1_interface,
-        &ext_data_control_offer_v1_interface},
-    new DataControlWatcher::Binding{
-        "zwlr_data_control_manager_v1", 2, &zwlr_data_control_manager_v1_interface,
-        &zwlr_data_control_device_v1_interface, &zwlr_data_control_source_v1_interface,
-        &zwlr_data_control_offer_v1_interface},
+const DataControlWatcher::Binding kBindingList[] = {
+    {"ext_data_control_manager_v1", 1, &ext_data_control_manager_v1_interface,
+     &ext_data_control_device_v1_interface, &ext_data_control_source_v1_interface,
+     &ext_data_control_offer_v1_interface},
+    {"zwlr_data_control_manager_v1", 2, &zwlr_data_control_manager_v1_interface,
+     &zwlr_data_control_device_v1_interface, &zwlr_data_control_source_v1_interface,
+     &zwlr_data_control_offer_v1_interface},
 };
+const DataControlWatcher::Binding* const kBindings[] = {&kBindingList[0], &kBindingList[1]};
 
 }  // namespace
 
@@ -591,8 +590,7 @@ void DataControlWatcher::release(JobId job, bool) {
     }
     wl_proxy* proxy = offer->second;
     offerOfJob_.erase(offer);
-    if (proxy != currentOffer_) {
-        offers_.erase(proxy);
+    if (proxy != currentOffer_ && offers_.erase(proxy) != 0) {
         wl_proxy_marshal_flags(proxy, kOfferDestroy, nullptr, wl_proxy_get_version(proxy),
                                WL_MARSHAL_FLAG_DESTROY);
     }
@@ -614,8 +612,12 @@ QStringList DataControlWatcher::textFormatsInOrder(const QStringList& formats) c
 
 std::optional<QString> DataControlWatcher::decodeText(const SelectionValue& value,
                                                       const QString&) const {
-    // Wayland programs send UTF-8 for every text format.
-    return QString::fromUtf8(value.bytes);
+    // Wayland programs send UTF-8 for every text format; some end it with a NUL.
+    QByteArray bytes = value.bytes;
+    if (bytes.endsWith('\0')) {
+        bytes.chop(1);
+    }
+    return QString::fromUtf8(bytes);
 }
 
 // ---- protocol events ----
@@ -743,8 +745,9 @@ void DataControlWatcher::selectionChanged(wl_proxy* offer) {
         jobs_.ownerChanged(change, now);
         newOffer_ = nullptr;
     }
-    // The replaced offer asks nothing more; destroy it unless a job still holds it.
-    if (previous != nullptr && previous != offer) {
+    // The replaced offer asks nothing more; it goes unless a job still holds it (or its job
+    // let it go just now).
+    if (previous != nullptr && previous != offer && offers_.count(previous) != 0) {
         const bool held =
             std::any_of(offerOfJob_.begin(), offerOfJob_.end(),
                         [previous](const auto& entry) { return entry.second == previous; });
