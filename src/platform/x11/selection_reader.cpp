@@ -132,6 +132,10 @@ bool SelectionReader::connect() {
     listener_ = xcb_generate_id(connection_);
     xcb_create_window(connection_, XCB_COPY_FROM_PARENT, listener_, root_, 0, 0, 1, 1, 0,
                       XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+    // A name for whoever looks at the display's windows.
+    static constexpr char kName[] = "Tavro clipboard reader";
+    xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, listener_, XCB_ATOM_WM_NAME,
+                        XCB_ATOM_STRING, 8, sizeof kName - 1, kName);
     xcb_flush(connection_);
     return true;
 }
