@@ -106,8 +106,6 @@ class SelectionJobQueue {
     std::optional<Millis> nextDeadline() const;
     // Whether the job waits for the answer to a request.
     bool isWaiting(JobId job) const;
-    // Whether a change is still being read (its report not yet given).
-    bool hasUnfinished() const { return !jobs_.empty(); }
     // The changes whose reads have ended, oldest first, each given once.
     std::vector<ClipboardChange> takeReports();
     // Forgets every job (releasing each) and every report not yet taken.
