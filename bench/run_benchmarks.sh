@@ -1,6 +1,12 @@
 #!/usr/bin/env bash
 # Runs every benchmark of Tavro and prints one summary table at the end:
 #   - bench_load_text (the saved-text load);
+#   - bench_clipboard_monitor: the platform's clipboard monitor alone, on the Xvfb desktop
+#     (xclip) beside headless sway (wl-copy): change -> reported change, bursts of 13 and 100
+#     copies, the window's longest stall with an owner that never sends its text; on X11 a
+#     slow owner beside a recall and the reader's connection killed (also built against the
+#     older program of TAVRO_BENCH_BASELINE when given, for figures before);
+#     with sway's Xwayland, how many entries an X11 copy, a Wayland copy and a recall make;
 #   - bench_clipboard on a private Xvfb desktop, the window beside a bare Qt listener: latency
 #     from another process setting the clipboard to the new history entry; bursts of 13, 100
 #     and 1,000 xclip copies about 5 ms apart (distinct texts kept, in order) and of 1,000
@@ -26,15 +32,24 @@ build="$root/build-bench"
 idle_seconds=${TAVRO_BENCH_IDLE_SECONDS:-60}
 
 bash "$root/scripts/install-deps.sh" test || exit 1
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAVRO_BENCH=ON >/dev/null || exit 1
-targets=(tavro bench_load_text bench_clipboard bench_window_load bad_clipboard_owner)
+# TAVRO_BENCH_BASELINE: the Release build folder (with TAVRO_BENCH=ON) of another version,
+# measured beside this one; the monitor benchmark is built against its sources too.
 baseline=${TAVRO_BENCH_BASELINE:-}
+baseline_source=
 versions=(this)
 declare -A build_of=([this]=$build)
 if [ -n "$baseline" ]; then
+    baseline=$(cd "$baseline" && pwd)
+    baseline_source=$(sed -n 's/^CMAKE_HOME_DIRECTORY:INTERNAL=//p' "$baseline/CMakeCache.txt")
     versions+=(baseline)
-    build_of[baseline]=$(cd "$baseline" && pwd)
+    build_of[baseline]=$baseline
 fi
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAVRO_BENCH=ON \
+    -DTAVRO_BENCH_BASELINE_SOURCE="$baseline_source" \
+    -DTAVRO_BENCH_BASELINE_BUILD="$baseline" >/dev/null || exit 1
+targets=(tavro bench_load_text bench_clipboard bench_window_load bad_clipboard_owner
+    bench_clipboard_monitor bad_wayland_source)
+[ -n "$baseline" ] && targets+=(bench_clipboard_monitor_baseline)
 ninja -C "$build" -j2 "${targets[@]}" >/dev/null || {
     ninja -C "$build" -j2 "${targets[@]}"
     exit 1
@@ -98,6 +113,46 @@ grep -vE 'XDG_RUNTIME_DIR' "$work/clipboard.err" >&2
 while read -r _ key value; do
     R[$key]=$value
 done < <(grep '^@ ' "$work/clipboard.txt")
+
+# ---- bench_clipboard_monitor: X11 beside Wayland ----
+# sway runs as nobody (it refuses root), headless, with Xwayland; root's clients are let in.
+sway_rt=$(mktemp -d)
+chown 65534:65534 "$sway_rt"
+chmod 700 "$sway_rt"
+printf 'xwayland force\n' >"$sway_rt/config"
+env -i PATH="$PATH" HOME="$sway_rt" XDG_RUNTIME_DIR="$sway_rt" WLR_BACKENDS=headless \
+    WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 \
+    setpriv --reuid=65534 --regid=65534 --clear-groups sway -c "$sway_rt/config" >/dev/null 2>&1 &
+sway_pid=$!
+xwayland_display() { pgrep -u 65534 -a Xwayland | grep -o ' :[0-9]*' | head -n 1 | tr -d ' '; }
+wait_for 20 sh -c "$(declare -f xwayland_display); [ -n \"\$(xwayland_display)\" ]"
+XWAYLAND=$(xwayland_display)
+wait_for 20 env DISPLAY="$XWAYLAND" setpriv --reuid=65534 --regid=65534 --clear-groups \
+    xhost +si:localuser:root
+monitor_bench() {
+    local name=$1
+    shift
+    echo
+    echo "== $name"
+    timeout 600 "$@" >"$work/$name.txt" 2>"$work/$name.err"
+    grep -v '^@ ' "$work/$name.txt"
+    while read -r _ key value; do
+        R[${name}_$key]=$value
+    done < <(grep '^@ ' "$work/$name.txt")
+}
+monitor_bench monitor "$build/bench/bench_clipboard_monitor" x11 \
+    --bad-owner "$build/bench/bad_clipboard_owner"
+if [ -x "$build/bench/bench_clipboard_monitor_baseline" ]; then
+    monitor_bench before "$build/bench/bench_clipboard_monitor_baseline" x11 \
+        --bad-owner "$build/bench/bad_clipboard_owner"
+fi
+WAYLAND_DISPLAY="$sway_rt/wayland-1" monitor_bench monitor "$build/bench/bench_clipboard_monitor" \
+    wayland --bad-source "$build/bench/bad_wayland_source"
+DISPLAY=$XWAYLAND WAYLAND_DISPLAY="$sway_rt/wayland-1" monitor_bench monitor \
+    "$build/bench/bench_clipboard_monitor" bridge
+kill "$sway_pid" 2>/dev/null
+wait "$sway_pid" 2>/dev/null
+rm -rf "$sway_rt"
 
 # ---- the real program ----
 tick_hz=$(getconf CLK_TCK)
@@ -433,6 +488,22 @@ line "owner never answers" "$(both stall_@_never_ms)"
 line "owner never sends the text" "$(both stall_@_targets_ms)"
 line "owner sends a byte a second" "$(both stall_@_slow_ms)"
 line "silent owner taking the clipboard every second" "$(both stall_@_retaking_ms)"
+echo "(f) the clipboard monitor alone: X11 (xclip on Xvfb) | Wayland (wl-copy on headless sway)"
+xw() { echo "$(v "monitor_x11_$1") | $(v "monitor_wayland_$1")"; }
+line "change -> reported change, median / p95 ms" \
+    "$(v monitor_x11_latency_median_ms) / $(v monitor_x11_latency_p95_ms) | $(v monitor_wayland_latency_median_ms) / $(v monitor_wayland_latency_p95_ms)"
+for n in 13 100; do
+    line "$n copies 5 ms apart: reports / distinct texts kept / out of order" \
+        "$(v monitor_x11_burst${n}_reports) / $(v monitor_x11_burst${n}_distinct) / $(v monitor_x11_burst${n}_out_of_order) | $(v monitor_wayland_burst${n}_reports) / $(v monitor_wayland_burst${n}_distinct) / $(v monitor_wayland_burst${n}_out_of_order)"
+done
+line "longest stall, owner that never sends its text (ms)" "$(xw stall_ms)"
+line "the copy after it reported" "$(xw after_stall_reported)"
+echo "(g) X11 faults, now | before (the older program, when built)"
+line "slow owner then a recall: order and texts" "$(v monitor_x11_own_write_order) | $(v before_x11_own_write_order)"
+line "the reader's connection killed: a later copy reported" "$(v monitor_x11_after_reader_killed) | $(v before_x11_after_reader_killed)"
+line "13 / 100 xclip copies: reports" "$(v monitor_x11_burst13_reports) / $(v monitor_x11_burst100_reports) | $(v before_x11_burst13_reports) / $(v before_x11_burst100_reports)"
+echo "(h) both watchers, the program's window focused on sway's Xwayland: changes reported for"
+line "an X11 copy / a Wayland copy / a recall" "$(v monitor_bridge_x11_copy) / $(v monitor_bridge_wayland_copy) / $(v monitor_bridge_recall)"
 echo "(c) idle ${idle_seconds} s, real program under trayer (1 tick = $((1000 / tick_hz)) ms)"
 line "CPU ticks (utime+stime)" "$(v idle_ticks)"
 line "main-thread wake-ups (voluntary context switches)" "$(v idle_wakeups) (when: $(v idle_woke_at))"

@@ -8,10 +8,10 @@ set -euo pipefail
 mode=${1:-test}
 
 run_packages=(cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools fonts-ipafont-gothic libgl-dev
-    pkgconf libxcb1-dev libxcb-xfixes0-dev)
+    pkgconf libxcb1-dev libxcb-xfixes0-dev libwayland-dev libwayland-bin)
 test_packages=(libgtest-dev googletest xvfb xauth openbox trayer xclip xdotool x11-utils imagemagick
     e2fsprogs mount dbus dbus-daemon python3 python3-dbus python3-gi gir1.2-glib-2.0
-    desktop-file-utils appstream dpkg-dev)
+    desktop-file-utils appstream dpkg-dev sway xwayland wl-clipboard x11-xserver-utils)
 # MinGW-w64 (posix threads) for the cross build, Debian's GoogleTest sources for its tests,
 # Wine to run them.
 windows_packages=(g++-mingw-w64-x86-64-posix googletest xz-utils)

@@ -28,7 +28,14 @@ class ClipboardMonitor : public QObject {
     // Puts a text of the program's own on the clipboard. Every write of the program goes
     // through here, so the change it makes is reported with that text, without reading it
     // back, and is never taken for another program's.
-    void setText(const QString& text);
+    //
+    // The change is reported in its place among the others, once:
+    //  - before this returns, when every earlier change of another program has been reported
+    //    (the changes that were ready are reported first, in order);
+    //  - otherwise later, as soon as the earlier changes still being read have been reported,
+    //    right after them. Those earlier changes never get the written text, nor it theirs.
+    // A write the system did not take (the clipboard could not be set) reports nothing.
+    virtual void setText(const QString& text);
 
   signals:
     void changed(const tavro::ClipboardChange& change);

@@ -27,13 +27,13 @@ clear_history() {
     open_tray_menu && menu_keys Up Up Up Return
 }
 
-# start_bad_owner MODE TEXT: a misbehaving program takes the clipboard; its pid is in
+# start_bad_owner MODE TEXT [DELAY]: a misbehaving program takes the clipboard; its pid is in
 # OWNER_PID and every request it gets is logged in OWNER_LOG.
 OWNERS=0
 start_bad_owner() {
     OWNERS=$((OWNERS + 1))
     OWNER_LOG=$E2E_WORK/owner.$OWNERS.log
-    "$bad_owner_tool" "$1" "$2" >"$OWNER_LOG" 2>&1 &
+    "$bad_owner_tool" "$@" >"$OWNER_LOG" 2>&1 &
     OWNER_PID=$!
     wait_for 10 grep -qx owner "$OWNER_LOG"
 }
@@ -147,6 +147,26 @@ check "a program copies d, then empties the clipboard" start_bad_owner clear-aft
 expect 10 "the emptied clipboard adds the repeated entry: d, d" history_rows_are 2
 check "the newest history entry can be chosen" recall_entry 1
 expect 10 "the entry for the emptied clipboard repeats d" clipboard_is d
+
+# ---- a slow owner, and a recall while its change is still being read ----
+check "the history can be cleared" clear_history
+expect 10 "the program reads the copied text a" copy_text_seen a
+expect 10 "the program reads the copied text b" copy_text_seen b
+check "an owner answering each request after 0.9 s copies slow-first" \
+    start_bad_owner late slow-first 900
+check "a recall of a at once" recall_entry 2
+expect 10 "the slow owner's change and the recall: four entries" history_rows_are 4
+check "the second history entry can be chosen" recall_entry 2
+expect 10 "it is the slow owner's change, with its own text, before the recall" \
+    clipboard_is slow-first
+
+# ---- the reader's own connection killed (as xkill does) ----
+reader_window() { xwininfo -root -children | awk '/"Tavro clipboard reader"/ {print $1; exit}'; }
+killed=$(reader_window)
+check "the clipboard reader's window is found" test -n "$killed"
+check "another program kills the reader's connection" xkill -id "$killed"
+expect 10 "a copy after it is read" copy_text_seen after-kill
+expect 10 "and recorded: six entries" history_rows_are 6
 
 # ---- a long text, sent in pieces (INCR) ----
 check "the history can be cleared" clear_history

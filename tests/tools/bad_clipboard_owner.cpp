@@ -8,6 +8,8 @@
 //   copy-and-exit  answers like any program, and ends once it has sent its text
 //   clear-after-copy  answers like any program, and empties the clipboard (sets no owner)
 //                  once it has sent its text
+//   late           answers like any program, each request 400 ms after it came (or the
+//                  number of milliseconds given as a third argument)
 //
 // Prints "owner" once it owns the clipboard and "request TARGET" for each request, and ends
 // when another program takes the clipboard.
@@ -78,15 +80,17 @@ struct SlowTransfer {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
+    if (argc != 3 && argc != 4) {
         std::fprintf(
             stderr,
-            "usage: %s never|targets-only|slow|secret|copy-and-exit|clear-after-copy TEXT\n",
+            "usage: %s never|targets-only|slow|secret|copy-and-exit|clear-after-copy|late TEXT "
+            "[DELAY_MS]\n",
             argv[0]);
         return 2;
     }
     const std::string mode = argv[1];
     const std::string text = argv[2];
+    const int lateMs = argc == 4 ? std::atoi(argv[3]) : 400;
     int screenNumber = 0;
     connection = xcb_connect(nullptr, &screenNumber);
     if (xcb_connection_has_error(connection) != 0) {
@@ -167,6 +171,10 @@ int main(int argc, char** argv) {
         const auto* request = reinterpret_cast<const xcb_selection_request_event_t*>(event);
         std::printf("request %s\n", nameOf(request->target).c_str());
         std::fflush(stdout);
+        if (mode == "late") {
+            // Other programs may take the clipboard meanwhile; the answer is still this one's.
+            poll(nullptr, 0, lateMs);
+        }
         bool sentText = false;
         if (mode == "never") {
             // not a word

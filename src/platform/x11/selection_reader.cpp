@@ -13,6 +13,8 @@
 #include <iterator>
 #include <new>
 
+#include "platform/x11/selection_targets.h"
+
 namespace tavro::x11 {
 
 namespace {
@@ -55,11 +57,32 @@ xcb_screen_t* screenOf(xcb_connection_t* connection, int number) {
 
 std::unique_ptr<SelectionReader> SelectionReader::open(std::uint32_t ownIdBase,
                                                        std::uint32_t ownIdMask) {
+    const int wakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (wakeFd < 0) {
+        return nullptr;
+    }
+    std::unique_ptr<SelectionReader> reader(new SelectionReader(ownIdBase, ownIdMask, wakeFd));
+    if (!reader->connect()) {
+        return nullptr;
+    }
+    return reader;
+}
+
+SelectionReader::SelectionReader(std::uint32_t ownIdBase, std::uint32_t ownIdMask, int wakeFd)
+    : ownIdBase_(ownIdBase), ownIdMask_(ownIdMask), wakeFd_(wakeFd) {}
+
+SelectionReader::~SelectionReader() {
+    stop();
+    disconnect();
+    ::close(wakeFd_);
+}
+
+bool SelectionReader::connect() {
     int screenNumber = 0;
     xcb_connection_t* connection = xcb_connect(nullptr, &screenNumber);
     auto fail = [connection] {
         xcb_disconnect(connection);
-        return nullptr;
+        return false;
     };
     if (xcb_connection_has_error(connection) != 0) {
         return fail();
@@ -78,7 +101,8 @@ std::unique_ptr<SelectionReader> SelectionReader::open(std::uint32_t ownIdBase,
         return fail();
     }
 
-    const char* names[] = {"CLIPBOARD", "TARGETS", "INCR", "_TAVRO_SELECTION"};
+    const char* names[] = {"CLIPBOARD", "TARGETS", "INCR", "_TAVRO_SELECTION",
+                           "_NET_SUPPORTING_WM_CHECK"};
     xcb_intern_atom_cookie_t cookies[std::size(names)];
     for (size_t i = 0; i < std::size(names); ++i) {
         cookies[i] = xcb_intern_atom(connection, 0, std::strlen(names[i]), names[i]);
@@ -91,58 +115,63 @@ std::unique_ptr<SelectionReader> SelectionReader::open(std::uint32_t ownIdBase,
         }
         values[i] = reply->atom;
     }
-    Atoms atoms;
-    atoms.clipboard = values[0];
-    atoms.targets = values[1];
-    atoms.incr = values[2];
-    atoms.property = values[3];
-
-    const int wakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    if (wakeFd < 0) {
-        return fail();
-    }
-    std::unique_ptr<SelectionReader> reader(new SelectionReader(
-        connection, screen->root, xfixes->first_event, atoms, ownIdBase, ownIdMask, wakeFd));
+    connection_ = connection;
+    root_ = screen->root;
+    xfixesEvent_ = xfixes->first_event;
+    idMask_ = xcb_get_setup(connection)->resource_id_mask;
+    atoms_.clipboard = values[0];
+    atoms_.targets = values[1];
+    atoms_.incr = values[2];
+    atoms_.property = values[3];
+    atoms_.wmCheck = values[4];
+    atomNames_.clear();
+    atomsByName_.clear();
     for (size_t i = 0; i < std::size(names); ++i) {
-        reader->remember(values[i], QString::fromLatin1(names[i]));
+        remember(values[i], QString::fromLatin1(names[i]));
     }
-    return reader;
-}
-
-SelectionReader::SelectionReader(xcb_connection_t* connection, xcb_window_t root,
-                                 std::uint8_t xfixesEvent, const Atoms& atoms,
-                                 std::uint32_t ownIdBase, std::uint32_t ownIdMask, int wakeFd)
-    : connection_(connection),
-      root_(root),
-      xfixesEvent_(xfixesEvent),
-      atoms_(atoms),
-      ownIdBase_(ownIdBase),
-      ownIdMask_(ownIdMask),
-      wakeFd_(wakeFd) {
     listener_ = xcb_generate_id(connection_);
     xcb_create_window(connection_, XCB_COPY_FROM_PARENT, listener_, root_, 0, 0, 1, 1, 0,
                       XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+    // A name for whoever looks at the display's windows.
+    static constexpr char kName[] = "Tavro clipboard reader";
+    xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, listener_, XCB_ATOM_WM_NAME,
+                        XCB_ATOM_STRING, 8, sizeof kName - 1, kName);
     xcb_flush(connection_);
+    return true;
 }
 
-SelectionReader::~SelectionReader() {
-    stop();
-    xcb_destroy_window(connection_, listener_);
-    xcb_flush(connection_);
+void SelectionReader::disconnect() {
+    if (connection_ == nullptr) {
+        return;
+    }
+    // Whatever was under way is dropped; windows go with the connection.
+    jobs_.clear();
+    requests_.clear();
+    jobOfWindow_.clear();
+    freeWindows_.clear();
+    retired_.clear();
     xcb_disconnect(connection_);
-    ::close(wakeFd_);
+    connection_ = nullptr;
 }
 
-void SelectionReader::start(Deliver deliver) {
+void SelectionReader::listen(bool on) {
+    const std::uint32_t mask = on ? XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER |
+                                        XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY |
+                                        XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE
+                                  : 0;
+    xcb_xfixes_select_selection_input(connection_, listener_, atoms_.clipboard, mask);
+    xcb_flush(connection_);
+}
+
+void SelectionReader::start(Deliver deliver, ForeignChange foreignChange) {
     if (isRunning()) {
         return;
     }
     deliver_ = std::move(deliver);
-    xcb_xfixes_select_selection_input(connection_, listener_, atoms_.clipboard,
-                                      XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER |
-                                          XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY |
-                                          XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE);
-    xcb_flush(connection_);
+    foreignChange_ = std::move(foreignChange);
+    if (connection_ != nullptr) {
+        listen(true);
+    }
     stopping_ = false;
     thread_ = std::thread([this] {
         pthread_setname_np(pthread_self(), "clipboard");
@@ -155,14 +184,24 @@ void SelectionReader::stop() {
         return;
     }
     stopping_ = true;
-    const std::uint64_t one = 1;
-    [[maybe_unused]] const ssize_t written = ::write(wakeFd_, &one, sizeof one);
+    wake();
     thread_.join();
     std::uint64_t count = 0;
     [[maybe_unused]] const ssize_t read = ::read(wakeFd_, &count, sizeof count);
-
+    {
+        // Whoever waits for a sync waits no longer.
+        std::lock_guard lock(mutex_);
+        syncsDone_ = syncsAsked_;
+        ownTexts_.clear();
+    }
+    synced_.notify_all();
+    deliver_ = nullptr;
+    foreignChange_ = nullptr;
+    if (connection_ == nullptr) {
+        return;
+    }
     // Stop listening, and drop whatever was under way.
-    xcb_xfixes_select_selection_input(connection_, listener_, atoms_.clipboard, 0);
+    listen(false);
     jobs_.clear();
     destroyRetired(0, true);
     for (xcb_window_t window : freeWindows_) {
@@ -175,38 +214,134 @@ void SelectionReader::stop() {
     while (xcb_generic_event_t* event = xcb_poll_for_queued_event(connection_)) {
         free(event);
     }
-    deliver_ = nullptr;
+}
+
+void SelectionReader::wake() {
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const ssize_t written = ::write(wakeFd_, &one, sizeof one);
+}
+
+void SelectionReader::expectOwnWrite(const QString& text) {
+    std::lock_guard lock(mutex_);
+    ownTexts_.push_back(text);
+}
+
+bool SelectionReader::sync(Millis timeout, bool ownWriteMade) {
+    std::unique_lock lock(mutex_);
+    if (!isRunning()) {
+        ownTexts_.clear();
+        return false;
+    }
+    const std::uint64_t ticket = ++syncsAsked_;
+    if (ownWriteMade) {
+        ownWriteSync_ = ticket;
+    }
+    wake();
+    return synced_.wait_for(lock, std::chrono::milliseconds(timeout),
+                            [&] { return syncsDone_ >= ticket; });
+}
+
+void SelectionReader::answerSyncs() {
+    std::uint64_t asked = 0;
+    {
+        std::lock_guard lock(mutex_);
+        if (syncsAsked_ == syncsDone_) {
+            return;
+        }
+        asked = syncsAsked_;
+    }
+    if (connection_ != nullptr) {
+        // Every event the server sent before this reply is here once it comes.
+        free(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
+        while (xcb_generic_event_t* event = xcb_poll_for_queued_event(connection_)) {
+            handle(event, nowMillis());
+            free(event);
+        }
+        deliverReports();
+    }
+    std::deque<QString> unclaimed;
+    {
+        std::lock_guard lock(mutex_);
+        if (ownWriteSync_ != 0 && ownWriteSync_ <= asked) {
+            unclaimed.swap(ownTexts_);
+            ownWriteSync_ = 0;
+        }
+        syncsDone_ = asked;
+    }
+    if (connection_ == nullptr) {
+        // Written while the reader had no display to watch: nothing else can report it.
+        for (QString& text : unclaimed) {
+            ClipboardChange own;
+            own.formatMask = kFormatText;
+            own.text = std::move(text);
+            deliver_(std::move(own));
+        }
+    }
+    synced_.notify_all();
 }
 
 void SelectionReader::run() {
+    Millis retryDelay = 0;
+    Millis nextTry = 0;
     while (!stopping_) {
-        while (xcb_generic_event_t* event = xcb_poll_for_event(connection_)) {
-            handle(event, nowMillis());
-            free(event);
-        }
-        if (xcb_connection_has_error(connection_) != 0) {
-            return;  // the display went away: there is nothing more to watch
-        }
-        const Millis now = nowMillis();
-        jobs_.expire(now);
-        destroyRetired(now, false);
-        deliverReports();
-        if (xcb_flush(connection_) <= 0) {
-            return;
-        }
-        // Writing may have read events too; they would not wake the poll below.
-        if (xcb_generic_event_t* event = xcb_poll_for_queued_event(connection_)) {
-            handle(event, nowMillis());
-            free(event);
+        if (connection_ != nullptr && serve()) {
             continue;
         }
-        int timeout = -1;
-        if (const std::optional<Millis> wake = nextWake()) {
-            timeout = int(std::clamp<Millis>(*wake - nowMillis(), 0, 60 * 1000));
+        if (connection_ != nullptr) {
+            // The connection broke: connect again, at once and then less and less often.
+            disconnect();
+            retryDelay = 0;
+            nextTry = nowMillis();
         }
-        pollfd fds[2] = {{xcb_get_file_descriptor(connection_), POLLIN, 0}, {wakeFd_, POLLIN, 0}};
-        ::poll(fds, 2, timeout);
+        answerSyncs();
+        if (nowMillis() >= nextTry) {
+            if (connect()) {
+                listen(true);
+                continue;
+            }
+            retryDelay = std::clamp<Millis>(retryDelay * 4, 100, 5000);
+            nextTry = nowMillis() + retryDelay;
+        }
+        pollfd wakeUp{wakeFd_, POLLIN, 0};
+        ::poll(&wakeUp, 1, int(std::clamp<Millis>(nextTry - nowMillis(), 0, 5000)));
+        std::uint64_t count = 0;
+        [[maybe_unused]] const ssize_t read = ::read(wakeFd_, &count, sizeof count);
     }
+}
+
+bool SelectionReader::serve() {
+    while (xcb_generic_event_t* event = xcb_poll_for_event(connection_)) {
+        handle(event, nowMillis());
+        free(event);
+    }
+    if (xcb_connection_has_error(connection_) != 0) {
+        return false;
+    }
+    answerSyncs();
+    const Millis now = nowMillis();
+    jobs_.expire(now);
+    destroyRetired(now, false);
+    deliverReports();
+    if (xcb_flush(connection_) <= 0) {
+        return false;
+    }
+    // Writing may have read events too; they would not wake the poll below.
+    if (xcb_generic_event_t* event = xcb_poll_for_queued_event(connection_)) {
+        handle(event, nowMillis());
+        free(event);
+        return true;
+    }
+    int timeout = -1;
+    if (const std::optional<Millis> wake = nextWake()) {
+        timeout = int(std::clamp<Millis>(*wake - nowMillis(), 0, 60 * 1000));
+    }
+    pollfd fds[2] = {{xcb_get_file_descriptor(connection_), POLLIN, 0}, {wakeFd_, POLLIN, 0}};
+    ::poll(fds, 2, timeout);
+    if ((fds[1].revents & POLLIN) != 0) {
+        std::uint64_t count = 0;
+        [[maybe_unused]] const ssize_t read = ::read(wakeFd_, &count, sizeof count);
+    }
+    return true;
 }
 
 void SelectionReader::handle(const xcb_generic_event_t* event, Millis now) {
@@ -228,18 +363,51 @@ void SelectionReader::ownerChanged(const xcb_generic_event_t* event, Millis now)
     }
     OwnerChange change;
     change.timestamp = notify->selection_timestamp;
-    change.sequence = event->full_sequence;
+    change.handledRequest = event->full_sequence;
+    const bool bridged = compositorSpeaks_ && ownedByWindowManager(notify->owner);
     if (notify->subtype == XCB_XFIXES_SELECTION_EVENT_SET_SELECTION_OWNER) {
         if (notify->owner == XCB_NONE) {
-            change.kind = OwnerChange::Kind::NoOwner;
+            // The bridge lets go of the clipboard when the Wayland one empties.
+            change.kind = lastOwnerBridged_ ? OwnerChange::Kind::ReportedElsewhere
+                                            : OwnerChange::Kind::NoOwner;
+        } else if ((notify->owner & ~ownIdMask_) == ownIdBase_) {
+            change.kind = OwnerChange::Kind::OwnWrite;
+            std::lock_guard lock(mutex_);
+            if (!ownTexts_.empty()) {
+                change.ownText = std::move(ownTexts_.front());
+                ownTexts_.pop_front();
+            }
+        } else if (bridged) {
+            change.kind = OwnerChange::Kind::ReportedElsewhere;
         } else {
             change.kind = OwnerChange::Kind::NewOwner;
-            change.ownWindow = (notify->owner & ~ownIdMask_) == ownIdBase_;
+            if (foreignChange_) {
+                foreignChange_();
+            }
         }
+        lastOwnerBridged_ = bridged;
     } else {
         change.kind = OwnerChange::Kind::OwnerGone;
+        lastOwnerBridged_ = false;
     }
     jobs_.ownerChanged(change, now);
+}
+
+bool SelectionReader::ownedByWindowManager(xcb_window_t owner) {
+    if (owner == XCB_NONE) {
+        return false;
+    }
+    // The window manager names a window of its own on the root window; the compositor's
+    // bridge owns the clipboard through a window of the same client.
+    auto reply = owned(xcb_get_property_reply(
+        connection_, xcb_get_property(connection_, 0, root_, atoms_.wmCheck, XCB_ATOM_WINDOW, 0, 1),
+        nullptr));
+    if (!reply || reply->format != 32 || xcb_get_property_value_length(reply.get()) != 4) {
+        return false;
+    }
+    xcb_window_t manager = XCB_NONE;
+    std::memcpy(&manager, xcb_get_property_value(reply.get()), 4);
+    return manager != XCB_NONE && (manager & ~idMask_) == (owner & ~idMask_);
 }
 
 void SelectionReader::selectionNotified(const xcb_selection_notify_event_t* event, Millis now) {
@@ -315,7 +483,7 @@ void SelectionReader::answer(JobId job, const Request& request, Millis now) {
         const int count = int(std::min<qsizetype>(request.data.size() / 4, kMaxTargets));
         std::vector<xcb_atom_t> list(size_t(count), XCB_NONE);
         std::memcpy(list.data(), request.data.constData(), size_t(count) * 4);
-        value.atomNames = namesOf(list.data(), count);
+        value.formatNames = namesOf(list.data(), count);
     }
     jobs_.answered(job, value, now);
 }
@@ -384,7 +552,7 @@ std::optional<Millis> SelectionReader::nextWake() const {
     return wake;
 }
 
-std::uint32_t SelectionReader::convert(JobId job, const QString& target, std::uint32_t timestamp) {
+std::uint32_t SelectionReader::request(JobId job, const QString& format, std::uint32_t timestamp) {
     Request& request = requests_[job];
     if (request.window == XCB_NONE) {
         request.window = takeWindow();
@@ -392,9 +560,18 @@ std::uint32_t SelectionReader::convert(JobId job, const QString& target, std::ui
     }
     request.incremental = false;
     request.data.clear();
-    return xcb_convert_selection(connection_, request.window, atoms_.clipboard, atomNamed(target),
+    return xcb_convert_selection(connection_, request.window, atoms_.clipboard, atomNamed(format),
                                  atoms_.property, timestamp)
         .sequence;
+}
+
+QStringList SelectionReader::textFormatsInOrder(const QStringList& formats) const {
+    return textTargetsInOrder(formats);
+}
+
+std::optional<QString> SelectionReader::decodeText(const SelectionValue& value,
+                                                   const QString& format) const {
+    return decodeSelectionText(value.type, format, value.bytes);
 }
 
 void SelectionReader::release(JobId job, bool answerMayFollow) {

@@ -5,14 +5,17 @@
 #include <QHash>
 #include <QString>
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <thread>
 #include <unordered_map>
 #include <vector>
 
-#include "platform/x11/selection_jobs.h"
+#include "platform/selection_jobs.h"
 
 // Reads the X11 clipboard on a connection and a thread of its own, so an owner that answers
 // slowly, or never, holds up nothing but this thread.
@@ -24,27 +27,44 @@
 // kept for a while before it is destroyed, so a late owner never writes to a window that
 // no longer exists.
 //
+// When the connection breaks while the display still runs (another client killed ours, as
+// xkill does), the reader connects again and goes on with the next change.
+//
 // The thread touches nothing of Qt's GUI: it hands every change to `deliver`, in order.
 namespace tavro::x11 {
 
 class SelectionReader final : private SelectionRequester {
   public:
     using Deliver = std::function<void(ClipboardChange change)>;
+    // Called on the reader's thread for a change made by another X11 program.
+    using ForeignChange = std::function<void()>;
 
     // Connects to the display of $DISPLAY. Windows whose ids lie in the range of
-    // `ownIdBase`/`ownIdMask` are the program's own: their changes are not read. Null when
-    // the display can't be reached or lacks XFixes.
+    // `ownIdBase`/`ownIdMask` are the program's own. Null when the display can't be reached
+    // or lacks XFixes.
     static std::unique_ptr<SelectionReader> open(std::uint32_t ownIdBase, std::uint32_t ownIdMask);
     ~SelectionReader() override;
     SelectionReader(const SelectionReader&) = delete;
     SelectionReader& operator=(const SelectionReader&) = delete;
 
     // Starts listening; `deliver` is called on the reader's thread for each change.
-    void start(Deliver deliver);
+    void start(Deliver deliver, ForeignChange foreignChange = {});
     // Stops listening and waits for the thread: nothing is delivered once this returns, and
     // changes not yet delivered are dropped.
     void stop();
     bool isRunning() const { return thread_.joinable(); }
+
+    // The program is about to write `text` to the clipboard through Qt: the change its
+    // window's ownership makes is reported with that text.
+    void expectOwnWrite(const QString& text);
+    // Waits (up to `timeout`) until every change the server made before this call has been
+    // taken in and what is ready delivered. ownWriteMade: the write announced before has been
+    // made; a text no change of the program's window took is forgotten. False on timeout.
+    bool sync(Millis timeout, bool ownWriteMade = false);
+    // While true, an owner belonging to the window manager's client (a Wayland compositor's
+    // bridge, which takes the X11 clipboard for each Wayland change) is no change of an X11
+    // program: another watcher reports it.
+    void setCompositorSpeaks(bool speaks) { compositorSpeaks_ = speaks; }
 
   private:
     struct Atoms {
@@ -52,6 +72,7 @@ class SelectionReader final : private SelectionRequester {
         xcb_atom_t targets = XCB_NONE;
         xcb_atom_t incr = XCB_NONE;
         xcb_atom_t property = XCB_NONE;
+        xcb_atom_t wmCheck = XCB_NONE;
     };
     // What a job is waiting for on its window.
     struct Request {
@@ -67,16 +88,23 @@ class SelectionReader final : private SelectionRequester {
         Millis until;
     };
 
-    SelectionReader(xcb_connection_t* connection, xcb_window_t root, std::uint8_t xfixesEvent,
-                    const Atoms& atoms, std::uint32_t ownIdBase, std::uint32_t ownIdMask,
-                    int wakeFd);
+    SelectionReader(std::uint32_t ownIdBase, std::uint32_t ownIdMask, int wakeFd);
 
-    std::uint32_t convert(JobId job, const QString& target, std::uint32_t timestamp) override;
+    std::uint32_t request(JobId job, const QString& format, std::uint32_t timestamp) override;
     void release(JobId job, bool answerMayFollow) override;
+    QStringList textFormatsInOrder(const QStringList& formats) const override;
+    std::optional<QString> decodeText(const SelectionValue& value,
+                                      const QString& format) const override;
 
+    bool connect();
+    void disconnect();
+    void listen(bool on);
     void run();
+    bool serve();
+    void answerSyncs();
     void handle(const xcb_generic_event_t* event, Millis now);
     void ownerChanged(const xcb_generic_event_t* event, Millis now);
+    bool ownedByWindowManager(xcb_window_t owner);
     void selectionNotified(const xcb_selection_notify_event_t* event, Millis now);
     void propertyChanged(const xcb_property_notify_event_t* event, Millis now);
     void answer(JobId job, const Request& request, Millis now);
@@ -88,19 +116,32 @@ class SelectionReader final : private SelectionRequester {
     xcb_atom_t atomNamed(const QString& name);
     QStringList namesOf(const xcb_atom_t* atoms, int count);
     void remember(xcb_atom_t atom, const QString& name);
+    void wake();
 
-    xcb_connection_t* connection_;
-    xcb_window_t root_;
+    xcb_connection_t* connection_ = nullptr;
+    xcb_window_t root_ = XCB_NONE;
     xcb_window_t listener_ = XCB_NONE;
-    std::uint8_t xfixesEvent_;
+    std::uint8_t xfixesEvent_ = 0;
+    std::uint32_t idMask_ = 0;
     Atoms atoms_;
-    std::uint32_t ownIdBase_;
-    std::uint32_t ownIdMask_;
-    int wakeFd_;
+    const std::uint32_t ownIdBase_;
+    const std::uint32_t ownIdMask_;
+    const int wakeFd_;
 
     Deliver deliver_;
+    ForeignChange foreignChange_;
     std::thread thread_;
     std::atomic<bool> stopping_{false};
+    std::atomic<bool> compositorSpeaks_{false};
+    bool lastOwnerBridged_ = false;  // the clipboard was the bridge's
+
+    // Shared with the threads that wait for a sync or announce own writes.
+    std::mutex mutex_;
+    std::condition_variable synced_;
+    std::uint64_t syncsAsked_ = 0;
+    std::uint64_t syncsDone_ = 0;
+    std::uint64_t ownWriteSync_ = 0;  // the sync after which unclaimed own texts are dropped
+    std::deque<QString> ownTexts_;
 
     // Used by the thread while it runs, by start() and stop() otherwise.
     SelectionJobQueue jobs_{*this};

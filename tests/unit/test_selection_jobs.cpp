@@ -2,7 +2,9 @@
 
 #include <vector>
 
-#include "platform/x11/selection_jobs.h"
+#include <random>
+
+#include "platform/selection_jobs.h"
 #include "platform/x11/selection_targets.h"
 
 using namespace tavro;
@@ -10,7 +12,8 @@ using namespace tavro::x11;
 
 namespace {
 
-// Records what the queue asks of the server; requests get the sequence numbers 1, 2, ...
+// Records what the queue asks of the server; requests get the numbers 1, 2, ... Formats
+// read as on X11.
 class FakeRequester : public SelectionRequester {
   public:
     struct Conversion {
@@ -18,9 +21,16 @@ class FakeRequester : public SelectionRequester {
         QString target;
         std::uint32_t timestamp;
     };
-    std::uint32_t convert(JobId job, const QString& target, std::uint32_t timestamp) override {
+    std::uint32_t request(JobId job, const QString& target, std::uint32_t timestamp) override {
         conversions.push_back({job, target, timestamp});
         return ++sequence;
+    }
+    QStringList textFormatsInOrder(const QStringList& formats) const override {
+        return textTargetsInOrder(formats);
+    }
+    std::optional<QString> decodeText(const SelectionValue& value,
+                                      const QString& format) const override {
+        return decodeSelectionText(value.type, format, value.bytes);
     }
     void release(JobId job, bool answerMayFollow) override {
         releases.emplace_back(job, answerMayFollow);
@@ -40,26 +50,25 @@ class FakeRequester : public SelectionRequester {
     std::vector<std::pair<JobId, bool>> releases;
 };
 
-OwnerChange newOwner(std::uint32_t timestamp, std::uint32_t sequence, bool own = false) {
+OwnerChange newOwner(std::uint32_t timestamp, std::uint32_t handled, bool own = false) {
     OwnerChange change;
-    change.kind = OwnerChange::Kind::NewOwner;
+    change.kind = own ? OwnerChange::Kind::OwnWrite : OwnerChange::Kind::NewOwner;
     change.timestamp = timestamp;
-    change.sequence = sequence;
-    change.ownWindow = own;
+    change.handledRequest = handled;
     return change;
 }
 
-OwnerChange ownerOfKind(OwnerChange::Kind kind, std::uint32_t sequence) {
+OwnerChange ownerOfKind(OwnerChange::Kind kind, std::uint32_t handled) {
     OwnerChange change;
     change.kind = kind;
-    change.sequence = sequence;
+    change.handledRequest = handled;
     return change;
 }
 
 std::optional<SelectionValue> targets(const QStringList& names) {
     SelectionValue value;
     value.type = QStringLiteral("ATOM");
-    value.atomNames = names;
+    value.formatNames = names;
     return value;
 }
 
@@ -171,14 +180,26 @@ TEST(SelectionJobs, OwnerChangesOfEveryKind) {
     FakeRequester server;
     SelectionJobQueue jobs(server);
     jobs.ownerChanged(ownerOfKind(OwnerChange::Kind::NoOwner, 0), 0);
-    jobs.ownerChanged(newOwner(7, 0, /*own=*/true), 0);
+    OwnerChange own = newOwner(7, 0, /*own=*/true);
+    own.ownText = QStringLiteral("mine");
+    jobs.ownerChanged(own, 0);
+    jobs.ownerChanged(newOwner(8, 0, /*own=*/true), 0);  // a write no one announced
+    jobs.ownerChanged(ownerOfKind(OwnerChange::Kind::ReportedElsewhere, 0), 0);
     jobs.ownerChanged(ownerOfKind(OwnerChange::Kind::OwnerGone, 0), 0);
+    // Wayland: the formats come with the change; the secret hint is read, the text never.
+    OwnerChange offer = newOwner(0, 0);
+    offer.formats = QStringList{"text/plain;charset=utf-8", "x-kde-passwordManagerHint"};
+    jobs.ownerChanged(offer, 0);
+    jobs.answered(6, bytes("x-kde-passwordManagerHint", "secret"), 1);
     const std::vector<ClipboardChange> reports = jobs.takeReports();
-    // The program's own write is reported by the program itself, and nobody is asked.
-    ASSERT_EQ(reports.size(), 2u);
+    ASSERT_EQ(reports.size(), 4u);
     EXPECT_EQ(reports[0].kind, ClipboardChange::Kind::Cleared);
-    EXPECT_EQ(reports[1].kind, ClipboardChange::Kind::OwnerGone);
-    EXPECT_TRUE(server.conversions.empty());
+    EXPECT_EQ(reports[1].text, QStringLiteral("mine")) << "the own write, with its text";
+    EXPECT_EQ(reports[1].formatMask, kFormatText);
+    EXPECT_EQ(reports[2].kind, ClipboardChange::Kind::OwnerGone);
+    EXPECT_EQ(reports[3].kind, ClipboardChange::Kind::Secret);
+    EXPECT_EQ(server.targetsOf(6), QStringList{"x-kde-passwordManagerHint"});
+    EXPECT_EQ(server.conversions.size(), 1u) << "nothing else is asked of anyone";
 }
 
 TEST(SelectionJobs, AStuckOwnerIsGivenUpAtItsDeadline) {
@@ -278,13 +299,19 @@ TEST(SelectionJobs, ChangesAreReportedInTheirOrderAndNeverGetALaterText) {
     ASSERT_EQ(reports.size(), 1u);
     EXPECT_EQ(reports[0].text, QStringLiteral("d"));
 
-    // The program's own write stops an earlier read just like another program's.
+    // The program's own write stops an earlier read just like another program's, and waits
+    // for it: an owner answering each request after 400 ms, recalled over 100 ms after the
+    // copy.
     jobs.ownerChanged(newOwner(500, 7), 500);  // request 8
-    jobs.ownerChanged(newOwner(600, 8, /*own=*/true), 501);
-    jobs.answered(5, targets({"UTF8_STRING"}), 502);
+    OwnerChange own = newOwner(600, 8, /*own=*/true);
+    own.ownText = QStringLiteral("saved-one");
+    jobs.ownerChanged(own, 600);
+    EXPECT_TRUE(jobs.takeReports().empty()) << "the own write waits for the slow read";
+    jobs.answered(5, targets({"UTF8_STRING"}), 900);
     reports = jobs.takeReports();
-    ASSERT_EQ(reports.size(), 1u);
-    EXPECT_FALSE(reports[0].text);
+    ASSERT_EQ(reports.size(), 2u);
+    EXPECT_FALSE(reports[0].text) << "the slow owner's text is not asked of the program";
+    EXPECT_EQ(reports[1].text, QStringLiteral("saved-one"));
 }
 
 TEST(SelectionJobs, AnOwnerThatEndsIsNotWaitedFor) {
@@ -331,5 +358,136 @@ TEST(SelectionTargets, NamesAndEncodings) {
                                       c.bytes),
                   c.text)
             << c.type << " / " << c.target;
+    }
+}
+
+// A model of the server, the owners and the reader, driven in every order a seeded random
+// schedule picks: changes (other programs' and the program's own), requests handled by the
+// server at any moment, owners answering late or never, answers and change events arriving in
+// the order the server sent them, deadlines passing. Whatever the timing, each change is
+// reported once, in its place, and a report's text is that change's own text or none.
+TEST(SelectionJobs, NoReportCarriesAnotherChangesTextUnderAnyTiming) {
+    struct Model : SelectionRequester {
+        struct Pending {
+            JobId job;
+            QString format;
+        };
+        struct Answer {
+            JobId job;
+            QString format;
+            int owner;
+        };
+        struct Arrival {
+            bool isChange;
+            OwnerChange change;  // when isChange
+            Answer answer;
+        };
+        std::uint32_t requested = 0;
+        std::uint32_t handled = 0;
+        int owner = -1;
+        std::deque<Pending> unhandled;   // sent, not yet handled by the server
+        std::vector<Answer> withOwners;  // handled, the owner has not answered yet
+        std::deque<Arrival> toReader;    // in the order the server sent them
+        std::uint32_t request(JobId job, const QString& format, std::uint32_t) override {
+            unhandled.push_back({job, format});
+            return ++requested;
+        }
+        void release(JobId, bool) override {}
+        QStringList textFormatsInOrder(const QStringList& formats) const override {
+            return textTargetsInOrder(formats);
+        }
+        std::optional<QString> decodeText(const SelectionValue& value,
+                                          const QString& format) const override {
+            return decodeSelectionText(value.type, format, value.bytes);
+        }
+    };
+    const auto textOf = [](int change, bool own) {
+        return QStringLiteral("%1%2").arg(own ? "own" : "text").arg(change);
+    };
+    std::mt19937 random(20261207);
+    for (int round = 0; round < 3000; ++round) {
+        Model server;
+        SelectionJobQueue jobs(server);
+        const int changes = 2 + int(random() % 5);
+        std::vector<bool> own;
+        Millis now = 0;
+        std::vector<ClipboardChange> reports;
+        for (int step = 0; step < 400; ++step) {
+            now += 1 + int(random() % 200);
+            switch (random() % 5) {
+                case 0:  // the next change happens at the server
+                    if (int(own.size()) < changes) {
+                        const int index = int(own.size());
+                        own.push_back(random() % 3 == 0);
+                        server.owner = index;
+                        OwnerChange change = newOwner(index, server.handled, own.back());
+                        if (own.back()) {
+                            change.ownText = textOf(index, true);
+                        }
+                        server.toReader.push_back({true, change, {}});
+                    }
+                    break;
+                case 1:  // the server handles the oldest request: it reaches today's owner
+                    if (!server.unhandled.empty()) {
+                        ++server.handled;
+                        const Model::Pending pending = server.unhandled.front();
+                        server.unhandled.pop_front();
+                        server.withOwners.push_back({pending.job, pending.format, server.owner});
+                    }
+                    break;
+                case 2:  // an owner answers one of its requests, perhaps long after
+                    if (!server.withOwners.empty()) {
+                        const size_t which = random() % server.withOwners.size();
+                        server.toReader.push_back({false, {}, server.withOwners[which]});
+                        server.withOwners.erase(server.withOwners.begin() + long(which));
+                    }
+                    break;
+                case 3:  // the reader takes the next event
+                    if (!server.toReader.empty()) {
+                        const Model::Arrival arrival = server.toReader.front();
+                        server.toReader.pop_front();
+                        if (arrival.isChange) {
+                            jobs.ownerChanged(arrival.change, now);
+                        } else {
+                            const Model::Answer& a = arrival.answer;
+                            const bool ownOwner = a.owner >= 0 && own[size_t(a.owner)];
+                            if (a.format == QLatin1String("TARGETS")) {
+                                jobs.answered(a.job, targets({"TARGETS", "UTF8_STRING"}), now);
+                            } else {
+                                jobs.answered(
+                                    a.job, bytes("UTF8_STRING", textOf(a.owner, ownOwner).toUtf8()),
+                                    now);
+                            }
+                        }
+                    }
+                    break;
+                case 4:
+                    jobs.expire(now);
+                    break;
+            }
+            for (ClipboardChange& report : jobs.takeReports()) {
+                reports.push_back(std::move(report));
+            }
+        }
+        // Everything still on its way arrives; what never came is given up.
+        while (!server.toReader.empty()) {
+            const Model::Arrival arrival = server.toReader.front();
+            server.toReader.pop_front();
+            if (arrival.isChange) {
+                jobs.ownerChanged(arrival.change, now);
+            }
+        }
+        jobs.expire(now + 10 * kAnswerTimeout);
+        for (ClipboardChange& report : jobs.takeReports()) {
+            reports.push_back(std::move(report));
+        }
+        ASSERT_EQ(reports.size(), own.size()) << "round " << round;
+        for (size_t i = 0; i < reports.size(); ++i) {
+            if (own[i]) {
+                EXPECT_EQ(reports[i].text, textOf(int(i), true)) << "round " << round;
+            } else if (reports[i].text) {
+                EXPECT_EQ(*reports[i].text, textOf(int(i), false)) << "round " << round;
+            }
+        }
     }
 }

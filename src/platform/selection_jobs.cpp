@@ -1,18 +1,18 @@
-#include "platform/x11/selection_jobs.h"
+#include "platform/selection_jobs.h"
 
 #include <algorithm>
 
 #include "core/clipboard_secret.h"
 #include "platform/x11/selection_targets.h"
 
-namespace tavro::x11 {
+namespace tavro {
 
 namespace {
 
-// Whether the server had handled request `requestSequence` when it numbered an event
-// `eventSequence` (sequence numbers wrap round).
-bool handledBefore(std::uint32_t eventSequence, std::uint32_t requestSequence) {
-    return static_cast<std::int32_t>(eventSequence - requestSequence) >= 0;
+// Whether request `request` had been handled when the last handled one was `handled`
+// (request numbers wrap round).
+bool handledBefore(std::uint32_t handled, std::uint32_t request) {
+    return static_cast<std::int32_t>(handled - request) >= 0;
 }
 
 ClipboardChange changeOfKind(ClipboardChange::Kind kind) {
@@ -36,7 +36,8 @@ void SelectionJobQueue::ownerChanged(const OwnerChange& change, Millis now) {
     // A request handled after the change went to the new owner (or to none): its answer
     // would not be the content of the job's change.
     for (Job& job : jobs_) {
-        if (!job.finished && job.waiting && !handledBefore(change.sequence, job.requestSequence)) {
+        if (!job.finished && job.waiting &&
+            !handledBefore(change.handledRequest, job.requestNumber)) {
             fail(job);
         }
     }
@@ -52,12 +53,24 @@ void SelectionJobQueue::ownerChanged(const OwnerChange& change, Millis now) {
     job.timestamp = change.timestamp;
     switch (change.kind) {
         case OwnerChange::Kind::NewOwner:
-            if (change.ownWindow) {
-                // The program's own write is reported when it is made.
-                finish(job, std::nullopt, false);
+            if (change.formats) {
+                takeFormats(job, *change.formats, now);
             } else {
-                request(job, QStringLiteral("TARGETS"), now);
+                request(job, QString::fromLatin1(kTargetsFormat), now);
             }
+            break;
+        case OwnerChange::Kind::OwnWrite:
+            if (change.ownText) {
+                ClipboardChange own;
+                own.formatMask = kFormatText;
+                own.text = change.ownText;
+                finish(job, std::move(own), false);
+            } else {
+                finish(job, std::nullopt, false);
+            }
+            break;
+        case OwnerChange::Kind::ReportedElsewhere:
+            finish(job, std::nullopt, false);
             break;
         case OwnerChange::Kind::NoOwner:
             finish(job, changeOfKind(ClipboardChange::Kind::Cleared), false);
@@ -78,7 +91,7 @@ void SelectionJobQueue::answered(JobId id, const std::optional<SelectionValue>& 
     switch (job->step) {
         case Step::Targets:
             if (value) {
-                takeTargets(*job, value->atomNames, now);
+                takeFormats(*job, value->formatNames, now);
             } else {
                 finishContent(*job);  // no targets: nothing known of the content
             }
@@ -86,7 +99,7 @@ void SelectionJobQueue::answered(JobId id, const std::optional<SelectionValue>& 
         case Step::Hint: {
             const std::optional<QByteArray> bytes =
                 value ? std::optional<QByteArray>(value->bytes) : std::nullopt;
-            switch (secretMarkOfValue(job->target, bytes)) {
+            switch (secretMarkOfValue(job->format, bytes)) {
                 case SecretMark::Secret:
                     finish(*job, changeOfKind(ClipboardChange::Kind::Secret), false);
                     break;
@@ -101,7 +114,7 @@ void SelectionJobQueue::answered(JobId id, const std::optional<SelectionValue>& 
         }
         case Step::Text: {
             std::optional<QString> text =
-                value ? decodeSelectionText(value->type, job->target, value->bytes) : std::nullopt;
+                value ? requester_.decodeText(*value, job->format) : std::nullopt;
             if (text) {
                 finishContent(*job, std::move(text));
             } else {
@@ -182,11 +195,11 @@ SelectionJobQueue::Job* SelectionJobQueue::find(JobId id) {
     return nullptr;
 }
 
-void SelectionJobQueue::request(Job& job, const QString& target, Millis now) {
-    job.target = target;
+void SelectionJobQueue::request(Job& job, const QString& format, Millis now) {
+    job.format = format;
     job.waiting = true;
     job.deadline = now + kAnswerTimeout;
-    job.requestSequence = requester_.convert(job.id, target, job.timestamp);
+    job.requestNumber = requester_.request(job.id, format, job.timestamp);
 }
 
 void SelectionJobQueue::fail(Job& job) {
@@ -210,15 +223,15 @@ void SelectionJobQueue::finishContent(Job& job, std::optional<QString> text) {
     finish(job, std::move(change), job.waiting);
 }
 
-void SelectionJobQueue::takeTargets(Job& job, const QStringList& targets, Millis now) {
-    job.targets = targets;
-    if (marksSecretByPresence(targets)) {
+void SelectionJobQueue::takeFormats(Job& job, const QStringList& formats, Millis now) {
+    if (marksSecretByPresence(formats)) {
         finish(job, changeOfKind(ClipboardChange::Kind::Secret), false);
         return;
     }
-    job.formatMask = clipboardFormatMask(mimeTypesOfTargets(targets));
-    job.hintsToRead = secretValueFormats(targets);
-    job.textTargetsToTry = textTargetsInOrder(targets);
+    // X11 names of the text formats (UTF8_STRING, ...) are offered on Wayland too.
+    job.formatMask = clipboardFormatMask(x11::mimeTypesOfTargets(formats));
+    job.hintsToRead = secretValueFormats(formats);
+    job.textFormatsToTry = requester_.textFormatsInOrder(formats);
     readHintOrText(job, now);
 }
 
@@ -240,12 +253,12 @@ void SelectionJobQueue::readHintOrText(Job& job, Millis now) {
 }
 
 void SelectionJobQueue::readNextText(Job& job, Millis now) {
-    if (job.textTargetsToTry.isEmpty() || job.replaced) {
+    if (job.textFormatsToTry.isEmpty() || job.replaced) {
         finishContent(job);
         return;
     }
     job.step = Step::Text;
-    request(job, job.textTargetsToTry.takeFirst(), now);
+    request(job, job.textFormatsToTry.takeFirst(), now);
 }
 
 void SelectionJobQueue::collect() {
@@ -257,4 +270,4 @@ void SelectionJobQueue::collect() {
     }
 }
 
-}  // namespace tavro::x11
+}  // namespace tavro
