@@ -95,11 +95,14 @@ void LinuxClipboardMonitor::start() {
             });
     }
     if (watcher_) {
+        // Only the compositor's own X server has its clipboard bridged with the Wayland one;
+        // beside any other X server (Xvfb, a nested Xorg) every change is a change of its own.
+        const bool bridged = reader_ && reader_->isXwayland();
         watcher_->start([this](ClipboardChange change) { push(std::move(change)); },
-                        [this] { return takeX11Echo(); },
-                        [this](bool active) {
+                        [this, bridged] { return bridged && takeX11Echo(); },
+                        [this, bridged](bool active) {
                             if (reader_) {
-                                reader_->setCompositorSpeaks(active);
+                                reader_->setCompositorSpeaks(active && bridged);
                             }
                         });
     }

@@ -23,9 +23,10 @@ class DataControlWatcher;
 // Wayland session whose compositor offers data control, the Wayland watcher. Both hand their
 // changes over through one queue, so they arrive in the order they were read, one event each.
 //
-// Each copy is reported by one watcher only. The compositor bridges the two clipboards (a
-// Wayland change makes its X11 bridge the owner of the X11 clipboard; an X11 copy may be
-// offered again on Wayland), so while the Wayland watcher runs:
+// Each copy is reported by one watcher only. The compositor bridges the two clipboards when the
+// X11 display is its Xwayland (a Wayland change makes its X11 bridge the owner of the X11
+// clipboard; an X11 copy may be offered again on Wayland), so while the Wayland watcher runs
+// beside the compositor's Xwayland:
 //  - X11 programs' copies are reported by the X11 reader, which alone sees their secret hints;
 //    the Wayland offer the bridge makes of one (within a second, before any other X11 change)
 //    is its echo and is not reported;

@@ -222,10 +222,13 @@ bool DataControlWatcher::connect() {
     static const wl_registry_listener registryListener = {registryGlobal, registryGlobalRemove};
     registry_ = wl_display_get_registry(display_);
     wl_registry_add_listener(registry_, &registryListener, this);
+    // The device may be bound during the round trip, as the globals come in.
+    newCompositor_ = connectedBefore_;
     if (wl_display_roundtrip(display_) < 0) {
         disconnect();
         return false;
     }
+    connectedBefore_ = true;
     bindDevice();
     return true;
 }
@@ -250,6 +253,9 @@ void DataControlWatcher::disconnect() {
     wl_registry_destroy(registry_);
     registry_ = nullptr;
     writeChecks_.clear();
+    // The requests the old connection never answered are over: the next connection's answers
+    // count from the requests made on it.
+    requestsHandled_ = requestsMade_;
     wl_display_disconnect(display_);
     display_ = nullptr;
     for (Outgoing& outgoing : outgoing_) {
@@ -268,8 +274,10 @@ void DataControlWatcher::bindDevice() {
     static const DeviceListener deviceListener = {deviceDataOffer, deviceSelection, deviceFinished,
                                                   devicePrimarySelection};
     listen(device_, &deviceListener, this);
-    // The first selection is what the clipboard holds now, no change.
-    firstSelection_ = true;
+    // The first selection is what the clipboard holds now, no change; but a compositor that
+    // started again holds only what was copied since it started.
+    firstSelection_ = !newCompositor_;
+    newCompositor_ = false;
     setActive(true);
 }
 

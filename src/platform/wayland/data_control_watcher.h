@@ -154,6 +154,8 @@ class DataControlWatcher final : private SelectionRequester {
     const Binding* binding_ = nullptr;
     wl_proxy* device_ = nullptr;
     bool firstSelection_ = true;
+    bool connectedBefore_ = false;  // this is not the first compositor watched
+    bool newCompositor_ = false;    // connected to a compositor that started again
     std::map<wl_proxy*, Offer> offers_;
     wl_proxy* currentOffer_ = nullptr;
     wl_proxy* newOffer_ = nullptr;  // while its change is taken in

@@ -100,6 +100,11 @@ bool SelectionReader::connect() {
     if (screen == nullptr) {
         return fail();
     }
+    // A Wayland compositor's own X server announces itself with this extension.
+    static constexpr char kXwayland[] = "XWAYLAND";
+    const auto xwayland = owned(xcb_query_extension_reply(
+        connection, xcb_query_extension(connection, sizeof kXwayland - 1, kXwayland), nullptr));
+    isXwayland_ = xwayland && xwayland->present != 0;
 
     const char* names[] = {"CLIPBOARD", "TARGETS", "INCR", "_TAVRO_SELECTION",
                            "_NET_SUPPORTING_WM_CHECK"};

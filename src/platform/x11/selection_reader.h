@@ -61,6 +61,9 @@ class SelectionReader final : private SelectionRequester {
     // taken in and what is ready delivered. ownWriteMade: the write announced before has been
     // made; a text no change of the program's window took is forgotten. False on timeout.
     bool sync(Millis timeout, bool ownWriteMade = false);
+    // Whether the display is a Wayland compositor's Xwayland, whose clipboard the compositor
+    // bridges with its own.
+    bool isXwayland() const { return isXwayland_; }
     // While true, an owner belonging to the window manager's client (a Wayland compositor's
     // bridge, which takes the X11 clipboard for each Wayland change) is no change of an X11
     // program: another watcher reports it.
@@ -133,6 +136,7 @@ class SelectionReader final : private SelectionRequester {
     std::thread thread_;
     std::atomic<bool> stopping_{false};
     std::atomic<bool> compositorSpeaks_{false};
+    bool isXwayland_ = false;
     bool lastOwnerBridged_ = false;  // the clipboard was the bridge's
 
     // Shared with the threads that wait for a sync or announce own writes.
