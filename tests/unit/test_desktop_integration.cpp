@@ -1,15 +1,19 @@
 // The program's place on a Linux desktop, as logic: which Qt platform it asks for, what its
-// command line means, and the desktop entry it writes to start at login.
+// command line means, the desktop entry it writes to start at login, and the user's folder
+// it falls back on.
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <ostream>
 
 #include "core/command_line.h"
 #include "core/desktop_entry.h"
 #include "core/qt_platform_choice.h"
+#include "core/saved_text_folder.h"
+#include "core/saved_text_store.h"
 
 using namespace tavro;
 
@@ -84,7 +88,7 @@ TEST(CommandLineOptions, OwnOptionsAreReadAndEverythingElseIsLeftToQtOrRefused) 
 }
 
 TEST(DesktopEntry, ExecArgumentsAreQuotedAndEscapedByTheDesktopEntryRules) {
-    const std::pair<QString, QString> cases[] = {
+    const std::pair<QString, std::optional<QString>> cases[] = {
         {"/usr/bin/tavro", "/usr/bin/tavro"},
         {"/opt/t-1.0/tavro", "/opt/t-1.0/tavro"},
         {"/home/u/My Apps/tavro", "\"/home/u/My Apps/tavro\""},
@@ -94,6 +98,12 @@ TEST(DesktopEntry, ExecArgumentsAreQuotedAndEscapedByTheDesktopEntryRules) {
         {"/home/u/a\"b/tavro", "\"/home/u/a\\\\\"b/tavro\""},
         {"/home/u/a\\b/tavro", "\"/home/u/a\\\\\\\\b/tavro\""},
         {"/home/u/it's/tavro", "\"/home/u/it's/tavro\""},
+        // Line breaks, tabs and carriage returns are quoted, then written as the file's escapes.
+        {"/home/u/a\nb/tavro", "\"/home/u/a\\nb/tavro\""},
+        {"/home/u/a\tb\rc/tavro", "\"/home/u/a\\tb\\rc/tavro\""},
+        // Other control characters have no form in a desktop entry.
+        {"/home/u/a\x01b/tavro", std::nullopt},
+        {"/home/u/a\x7f/tavro", std::nullopt},
     };
     for (const auto& [program, expected] : cases) {
         EXPECT_EQ(desktopExecArgument(program), expected) << program.toStdString();
@@ -104,7 +114,10 @@ TEST(DesktopEntry, TheAutostartCopyRunsThisProgramAfterThePanel) {
     QFile installed(QStringLiteral(TAVRO_SOURCE_DIR "/data/io.github.tavro.Tavro.desktop"));
     ASSERT_TRUE(installed.open(QIODevice::ReadOnly));
     const QString entry = QString::fromUtf8(installed.readAll());
-    const QString autostart = autostartDesktopEntry(entry, QStringLiteral("/opt/my apps/tavro"));
+    const std::optional<QString> made =
+        autostartDesktopEntry(entry, QStringLiteral("/opt/my apps/tavro"));
+    ASSERT_TRUE(made.has_value());
+    const QString& autostart = *made;
 
     // Every line of the menu entry stays, but Exec; the autostart keys come once, in order.
     QStringList expected = entry.trimmed().split(QLatin1Char('\n'));
@@ -145,3 +158,94 @@ TEST(DesktopEntry, AnInstallationIsABinFolderBesideItsMenuEntry) {
     EXPECT_FALSE(runsFromInstalledPrefix(root.path() + QStringLiteral("/build")));
     EXPECT_FALSE(runsFromInstalledPrefix(prefix));
 }
+
+#ifndef Q_OS_WIN
+namespace {
+
+// Sets (or, given nothing, removes) environment variables until the end of the scope.
+class ScopedEnvironment {
+  public:
+    void set(const char* name, const std::optional<QString>& value) {
+        saved_.emplace_back(name, qEnvironmentVariableIsSet(name)
+                                      ? std::optional<QByteArray>(qgetenv(name))
+                                      : std::nullopt);
+        value ? qputenv(name, value->toLocal8Bit()) : qunsetenv(name);
+    }
+    ~ScopedEnvironment() {
+        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
+            it->second ? qputenv(it->first, *it->second) : qunsetenv(it->first);
+        }
+    }
+
+  private:
+    std::vector<std::pair<const char*, std::optional<QByteArray>>> saved_;
+};
+
+}  // namespace
+
+TEST(SavedTextFolder, TheUserFolderIsNeverTheCurrentFolderNorTheRoot) {
+    QTemporaryDir root;
+    ASSERT_TRUE(root.isValid());
+    const QString program = root.path() + QStringLiteral("/program");
+    const QString current = root.path() + QStringLiteral("/current");
+    const QString home = root.path() + QStringLiteral("/home");
+    const QString data = root.path() + QStringLiteral("/data");
+    ASSERT_TRUE(QDir().mkpath(program) && QDir().mkpath(current) && QDir().mkpath(home));
+    // A file named Temptext beside the program sends the texts to the user's folder.
+    QFile blocker(program + QStringLiteral("/Temptext"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    const bool testMode = QStandardPaths::isTestModeEnabled();
+    QStandardPaths::setTestModeEnabled(false);
+    const QString oldCurrent = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(current));
+    ScopedEnvironment environment;
+    environment.set("XDG_DATA_HOME", QStringLiteral("/x"));
+    // What Qt puts after the data folder (the program's name, where it has one).
+    const QString suffix =
+        QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation).mid(2) +
+        QStringLiteral("/Temptext");
+
+    struct Case {
+        std::optional<QString> dataHome, home;
+        QString expected;
+    };
+    const Case cases[] = {
+        {data, home, data + suffix},
+        {data, std::nullopt, data + suffix},
+        {std::nullopt, home, home + QStringLiteral("/.local/share") + suffix},
+        // A relative XDG_DATA_HOME is ignored, as the XDG rules say.
+        {QStringLiteral("rel/data"), home, home + QStringLiteral("/.local/share") + suffix},
+        // No home: no user folder, not one at the root nor in the current folder.
+        {QStringLiteral("rel/data"), std::nullopt, QString()},
+        {std::nullopt, std::nullopt, QString()},
+        {QString(), QString(), QString()},
+        {std::nullopt, QStringLiteral("rel/home"), QString()},
+    };
+    for (const Case& c : cases) {
+        ScopedEnvironment scope;
+        scope.set("XDG_DATA_HOME", c.dataHome);
+        scope.set("HOME", c.home);
+        const QString where = QStringLiteral("XDG_DATA_HOME=%1 HOME=%2")
+                                  .arg(c.dataHome.value_or("(unset)"), c.home.value_or("(unset)"));
+        EXPECT_EQ(chooseSavedTextFolder(program).path, c.expected) << where.toStdString();
+    }
+    EXPECT_EQ(QDir(current).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
+
+    // Without a folder the store writes nothing, and lists nothing of the current folder.
+    QFile there(current + QStringLiteral("/261207090000.TXT"));
+    ASSERT_TRUE(there.open(QIODevice::WriteOnly));
+    there.close();
+    const SavedTextStore nowhere{QString()};
+    EXPECT_FALSE(nowhere.save(QDateTime(QDate(2026, 12, 7), QTime(9, 0, 1)), QStringLiteral("t")));
+    EXPECT_FALSE(nowhere.write(QStringLiteral("261207090002.TXT"), QStringLiteral("t")));
+    EXPECT_FALSE(nowhere.list().anyFile);
+    EXPECT_FALSE(nowhere.readWhole(QStringLiteral("261207090000.TXT")));
+    EXPECT_EQ(QDir(current).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+              QStringList{QStringLiteral("261207090000.TXT")});
+    EXPECT_FALSE(QFileInfo::exists(QStringLiteral("/261207090001.TXT")));
+    EXPECT_FALSE(QFileInfo::exists(QStringLiteral("/261207090002.TXT")));
+
+    QDir::setCurrent(oldCurrent);
+    QStandardPaths::setTestModeEnabled(testMode);
+}
+#endif
