@@ -4,7 +4,9 @@
 # session bus. Whether the watcher is there at start or comes later, the program's item
 # registers with it, shows the tip "Tavro!", opens the window on Activate and offers the tray
 # menu over com.canonical.dbusmenu, whose entries the tray draws and clicks; there is never
-# a second icon in the XEmbed notification area beside it.
+# a second icon in the XEmbed notification area beside it. Watchers that answer late, refuse,
+# never answer, restart, or find the item's name taken leave exactly one icon the user can
+# reach (or the window shown), and never hold the window up.
 if [ -z "${E2E_PRIVATE_BUS:-}" ]; then
     E2E_PRIVATE_BUS=1 exec dbus-run-session -- bash "$0" "$@"
 fi
@@ -14,10 +16,11 @@ SNI=(/usr/bin/python3 "$here/sni.py")
 watcher_running() { "${SNI[@]}" watcher-running; }
 watcher_gone() { ! watcher_running; }
 start_watcher() {
-    "${SNI[@]}" watcher 2>>"$E2E_WORK/watcher.log" &
+    : >"$E2E_WORK/watcher.log"
+    "${SNI[@]}" watcher "$@" 2>>"$E2E_WORK/watcher.log" &
     WATCHER_PID=$!
     DESKTOP_PIDS+=("$WATCHER_PID")
-    wait_for 10 watcher_running
+    wait_for 10 grep -q "watcher ready" "$E2E_WORK/watcher.log"
 }
 stop_watcher() {
     kill "$WATCHER_PID"
@@ -136,4 +139,92 @@ expect 10 "the item registers with the new watcher" item_registered
 expect 10 "the XEmbed icon leaves again" no_tray_icon_of "$PID"
 check "clicking 終了 is accepted" click "終了"
 expect 20 "終了 ends the program" process_gone "$PID"
+stop_watcher || fail "the watcher ends"
+
+# ---- Watchers that misbehave ----
+# The icons of $PID the user can reach now: XEmbed icons docked in trayer, then items the
+# watcher lists that answer for themselves; "xembed", "dbus", or both, one a line.
+icons_shown() {
+    local window size
+    for window in $(find_windows --all --onlyvisible --pid "$PID"); do
+        xprop -id "$window" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q TOOLTIP && continue
+        size=$(xdotool getwindowgeometry "$window" 2>/dev/null | awk '/Geometry/ {print $2}')
+        [ -n "$size" ] && [ "${size%x*}" -le 32 ] && [ "${size#*x}" -le 32 ] && echo xembed
+    done
+    "${SNI[@]}" reachable 2>/dev/null | grep -e "-$PID-" -e "^:" | sed 's/.*/dbus/'
+}
+# one_icon_is KIND: exactly one icon, of that kind, and the window hidden.
+one_icon_is() { [ "$(icons_shown)" = "$1" ] && window_is_unmapped "$PID"; }
+# A row: watcher mode (or "-"), the one icon to end with, then the XEmbed icon once the
+# watcher goes. Each row starts its own copy with the watcher already there.
+rows=(
+    "--answer-after 1.5|dbus|a watcher that answers the registration after 1.5 s"
+    "--answer-after 4|xembed|a watcher that answers the registration after 4 s"
+    "--refuse|xembed|a watcher that refuses the registration"
+    "--silent|xembed|a watcher that never answers the registration"
+    "--silent-reads|xembed|a watcher that never answers property reads"
+    "--restart-after 3|dbus|a watcher that drops and retakes its name"
+)
+row=0
+for entry in "${rows[@]}"; do
+    IFS='|' read -r mode kind what <<<"$entry"
+    row=$((row + 1))
+    # shellcheck disable=SC2086  # the mode is words
+    start_watcher $mode || fail "$what starts"
+    APP=$E2E_WORK/row$row
+    launch_program
+    case $mode in
+        --answer-after*) wait_for 20 grep -q "^registered" "$E2E_WORK/watcher.log" ;;
+        --restart-after*) wait_for 20 grep -q "^restarted" "$E2E_WORK/watcher.log" ;;
+    esac
+    expect 20 "with $what, one $kind icon and the window hidden" one_icon_is "$kind"
+    stop_watcher || fail "$what ends"
+    expect 10 "when it goes, the icon docks in trayer" one_icon_is xembed
+    check "the docked icon opens the tray menu" open_tray_menu
+    menu_keys Escape
+    kill "$PID"
+    wait_for 10 process_gone "$PID"
+done
+
+# A watcher replaced with no gap by one that answers nothing: the icon moves to trayer without
+# the window waiting on D-Bus.
+start_watcher || fail "the watcher starts"
+APP=$E2E_WORK/replaced
+launch_program
+expect 20 "the item registers" one_icon_is dbus
+"${SNI[@]}" watcher --replace --silent --silent-reads 2>>"$E2E_WORK/watcher.log" &
+DESKTOP_PIDS+=($!)
+expect 10 "after the silent watcher took over, the icon docks in trayer" one_icon_is xembed
+check "and opens the tray menu" open_tray_menu
+menu_keys Escape
+kill "$!" "$WATCHER_PID"
+kill "$PID"
+wait_for 10 process_gone "$PID"
+wait_for 10 watcher_gone
+
+# The item's usual name taken by another process before the program starts.
+start_watcher || fail "the watcher starts"
+APP=$E2E_WORK/squatted
+install_tavro "$E2E_BINARY" "$APP"
+sh -c '/usr/bin/python3 "$0" squat "org.kde.StatusNotifierItem-$$-1" 2>"$1/squat.log" &
+    until grep -q squatting "$1/squat.log" 2>/dev/null; do sleep 0.1; done
+    exec "$1/tavro" >"$1/tavro.log" 2>&1' "$here/sni.py" "$APP" &
+PID=$!
+DESKTOP_PIDS+=("$PID")
+expect 20 "with its name taken, the item registers under another and answers" one_icon_is dbus
+check "the taken name is not registered as the program's" \
+    sh -c "! '${SNI[0]}' '${SNI[1]}' items | grep -q -e '-$PID-1/'"
+kill "$PID"
+wait_for 10 process_gone "$PID"
+stop_watcher
+
+# No XEmbed area and a watcher that refuses: the window shows, and the icon comes with trayer.
+start_watcher --refuse || fail "the refusing watcher starts"
+stop_tray
+APP=$E2E_WORK/refused
+launch_program
+expect 20 "with no tray that shows the icon, the window shows" window_is_mapped "$PID"
+check "and no icon shows anywhere" test -z "$(icons_shown)"
+start_tray || fail "trayer starts"
+expect 10 "the icon docks in trayer when it comes" tray_icon_of "$PID"
 finish
