@@ -1,22 +1,16 @@
 #!/usr/bin/python3
 """A StatusNotifierItem tray for end-to-end tests, and a client that reads and drives items.
 
-    sni.py watcher [--no-host] [MODE...]
-                                   run an org.kde.StatusNotifierWatcher (which is also the
-                                   tray, the host) until killed; MODE makes it misbehave:
-        --answer-after S           answers each registration S seconds late (the item counts
-                                   from the answer on, as a slow tray shows it then)
-        --refuse                   answers each registration with an error
-        --silent                   never answers a registration
-        --silent-reads             never answers property reads or introspection
-        --restart-after S          after S seconds drops its name and takes it again at once,
-                                   forgetting every item, as a restarting tray does
-        --replace                  takes the name from the watcher running now, with no gap
+    sni.py watcher [--no-host] [MODE...]  run an org.kde.StatusNotifierWatcher (which is also
+                                   the tray, the host) until killed; MODE makes it misbehave:
+                                   --answer-after=S, --refuse, --silent (registrations
+                                   answered S s late, with an error, never), --silent-reads,
+                                   --restart-after=S (drops and retakes its name, forgetting
+                                   the items), --replace (takes the name with no gap)
     sni.py watcher-running         succeeds while a watcher is on the bus
     sni.py squat NAME              owns the bus name NAME until killed
-    sni.py items                   the registered items, one a line (asked in a way the
-                                   watcher answers whatever its mode)
-    sni.py reachable               those items that answer for themselves (their Id) in 2 s
+    sni.py items [--reachable]     the registered items, one a line (only those that answer
+                                   for themselves in 2 s); asked in a way any mode answers
     sni.py property ITEM NAME      a property of the item ITEM (as listed by items)
     sni.py tooltip-title ITEM      the title of the item's tool tip
     sni.py call ITEM METHOD        calls Activate, ContextMenu or SecondaryActivate at 0, 0
@@ -74,11 +68,11 @@ WATCHER_XML = """<!DOCTYPE node PUBLIC "-//freedesktop//DTD D-BUS Object Introsp
 
 
 class Watcher(dbus.service.Object):
-    def __init__(self, bus, with_host, modes):
+    def __init__(self, bus, modes):
         super().__init__(bus, WATCHER_PATH)
         self.bus = bus
-        self.with_host = with_host
         self.modes = modes
+        self.with_host = "--no-host" not in modes
         self.items = {}  # item string -> bus name that owns it
         bus.add_signal_receiver(self.name_owner_changed, signal_name="NameOwnerChanged",
                                 dbus_interface="org.freedesktop.DBus")
@@ -94,13 +88,7 @@ class Watcher(dbus.service.Object):
 
     @dbus.service.method(WATCHER, in_signature="s", sender_keyword="sender",
                          async_callbacks=("reply", "error"))
-    def RegisterStatusNotifierItem(self, service, sender=None, reply=None, error=None):
-        print("asked to register", service, file=sys.stderr, flush=True)
-        if "--silent" in self.modes:
-            return
-        if "--refuse" in self.modes:
-            error(dbus.DBusException("refused", name="org.kde.StatusNotifierWatcher.Error"))
-            return
+    def RegisterStatusNotifierItem(self, service, sender, reply, error):
         if service.startswith("/"):
             item, owner = sender + service, sender
         else:
@@ -112,11 +100,10 @@ class Watcher(dbus.service.Object):
             self.StatusNotifierItemRegistered(item)
             reply()
 
-        delay = self.modes.get("--answer-after")
-        if delay:
-            GLib.timeout_add(int(float(delay) * 1000), answer)
-        else:
-            answer()
+        if "--refuse" in self.modes:
+            error(dbus.DBusException("refused", name=WATCHER + ".Error.Refused"))
+        elif "--silent" not in self.modes:
+            GLib.timeout_add(int(float(self.modes.get("--answer-after", 0)) * 1000), answer)
 
     @dbus.service.method(WATCHER, in_signature="s")
     def RegisterStatusNotifierHost(self, service):
@@ -145,19 +132,16 @@ class Watcher(dbus.service.Object):
         if "--silent-reads" not in self.modes:
             reply(value)
 
-    @dbus.service.method(dbus.PROPERTIES_IFACE, in_signature="ss", out_signature="v",
-                         async_callbacks=("reply", "error"))
+    @dbus.service.method(dbus.PROPERTIES_IFACE, "ss", "v", async_callbacks=("reply", "error"))
     def Get(self, interface, name, reply, error):
         self.read(reply, self.properties()[name])
 
-    @dbus.service.method(dbus.PROPERTIES_IFACE, in_signature="s", out_signature="a{sv}",
-                         async_callbacks=("reply", "error"))
+    @dbus.service.method(dbus.PROPERTIES_IFACE, "s", "a{sv}", async_callbacks=("reply", "error"))
     def GetAll(self, interface, reply, error):
         self.read(reply, self.properties())
 
     # Qt reads the watcher's properties through its introspection data, so they are listed.
-    @dbus.service.method(dbus.INTROSPECTABLE_IFACE, out_signature="s",
-                         async_callbacks=("reply", "error"))
+    @dbus.service.method(dbus.INTROSPECTABLE_IFACE, "", "s", async_callbacks=("reply", "error"))
     def Introspect(self, reply, error):
         self.read(reply, WATCHER_XML)
 
@@ -172,48 +156,29 @@ class Watcher(dbus.service.Object):
             flags |= dbus.bus.NAME_FLAG_REPLACE_EXISTING
         if self.bus.request_name(WATCHER, flags) != dbus.bus.REQUEST_NAME_REPLY_PRIMARY_OWNER:
             sys.exit("the watcher's name is taken")
+        if self.with_host:
+            self.StatusNotifierHostRegistered()
 
     def restart(self):
         self.bus.release_name(WATCHER)
         self.items.clear()
         self.take_name()
         print("restarted", file=sys.stderr, flush=True)
-        if self.with_host:
-            self.StatusNotifierHostRegistered()
-        return False
 
 
 def run_watcher(args):
-    modes, i = {}, 0
-    while i < len(args):
-        if args[i] in ("--answer-after", "--restart-after"):
-            modes[args[i]] = args[i + 1]
-            i += 1
-        else:
-            modes[args[i]] = True
-        i += 1
     dbus.mainloop.glib.DBusGMainLoop(set_as_default=True)
-    bus = dbus.SessionBus()
-    watcher = Watcher(bus, "--no-host" not in modes, modes)
+    watcher = Watcher(dbus.SessionBus(), dict(arg.partition("=")[::2] for arg in args))
     watcher.take_name()
-    if watcher.with_host:
-        watcher.StatusNotifierHostRegistered()
-    if "--restart-after" in modes:
-        GLib.timeout_add(int(float(modes["--restart-after"]) * 1000), watcher.restart)
+    if "--restart-after" in watcher.modes:
+        GLib.timeout_add(int(float(watcher.modes["--restart-after"]) * 1000), watcher.restart)
     print("watcher ready", file=sys.stderr, flush=True)
     GLib.MainLoop().run()
 
 
-def registered_items(bus):
-    # No introspection first: a watcher may answer nothing else.
-    watcher = bus.get_object(WATCHER, WATCHER_PATH, introspect=False)
-    return watcher.ListItems(dbus_interface=TEST_INTERFACE, timeout=5)
-
-
 def answers_for_itself(bus, item):
     try:
-        return item_object(bus, item).Get(ITEM_INTERFACE, "Id", dbus_interface=dbus.PROPERTIES_IFACE,
-                                           timeout=2) == "tavro"
+        return item_property(bus, item, "Id", timeout=2) == "tavro"
     except dbus.DBusException:
         return False
 
@@ -223,9 +188,9 @@ def item_object(bus, item):
     return bus.get_object(service, "/" + path)
 
 
-def item_property(bus, item, name):
-    return item_object(bus, item).Get(ITEM_INTERFACE, name,
-                                       dbus_interface=dbus.PROPERTIES_IFACE)
+def item_property(bus, item, name, timeout=25):
+    return item_object(bus, item).Get(ITEM_INTERFACE, name, dbus_interface=dbus.PROPERTIES_IFACE,
+                                       timeout=timeout)
 
 
 def menu_object(bus, item):
@@ -266,18 +231,16 @@ def main():
         name = dbus.service.BusName(args[0], dbus.SessionBus(), do_not_queue=True)
         print("squatting", name.get_name(), file=sys.stderr, flush=True)
         GLib.MainLoop().run()
-        return
     if command == "watch-layout":
         dbus.mainloop.glib.DBusGMainLoop(set_as_default=True)
     bus = dbus.SessionBus()
     if command == "watcher-running":
         sys.exit(0 if bus.name_has_owner(WATCHER) else 1)
     elif command == "items":
-        for item in registered_items(bus):
-            print(item)
-    elif command == "reachable":
-        for item in registered_items(bus):
-            if answers_for_itself(bus, item):
+        # No introspection first: a watcher may answer nothing else.
+        watcher = bus.get_object(WATCHER, WATCHER_PATH, introspect=False)
+        for item in watcher.ListItems(dbus_interface=TEST_INTERFACE, timeout=5):
+            if "--reachable" not in args or answers_for_itself(bus, item):
                 print(item)
     elif command == "property":
         print(item_property(bus, args[0], args[1]))

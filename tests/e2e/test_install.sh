@@ -98,51 +98,36 @@ check "and says there was nothing to remove" says 'was not set to start at login
 output=$(env -u XDG_CONFIG_HOME timeout 20 "$prefix/bin/tavro" --autostart on)
 check "without XDG_CONFIG_HOME the entry goes to ~/.config/autostart" test -f "$HOME/.config/autostart/$id.desktop"
 
-# Odd program folders: the entry is valid and its Exec, read back as a desktop reads it (GLib's
-# key file and argument rules, then "%%" as "%"), starts this very file; or the program says
-# why it can't be and fails.
+# Odd program folders: a valid entry whose Exec, read as GLib reads it ("%%" then as "%"),
+# starts that very file; or a failure that says why and writes nothing.
+odd=$E2E_WORK/odd
 exec_program() {
-    /usr/bin/python3 - "$1" <<'PYTHON'
-import sys
-from gi.repository import GLib
-entry = GLib.KeyFile()
-entry.load_from_file(sys.argv[1], GLib.KeyFileFlags.NONE)
-program = GLib.shell_parse_argv(entry.get_string("Desktop Entry", "Exec"))[1][0]
-print(program.replace("%%", "%"), end="")
-PYTHON
+    /usr/bin/python3 -c 'import sys; from gi.repository import GLib; k = GLib.KeyFile()
+k.load_from_file(sys.argv[1], 0); e = k.get_string("Desktop Entry", "Exec")
+print(GLib.shell_parse_argv(e)[1][0].replace("%%", "%"), end="")' "$entry"
 }
-odd_folder() { mkdir -p "$E2E_WORK/odd/$1" && cp "$prefix/bin/tavro" "$E2E_WORK/odd/$1/tavro"; }
-for name in $'line\nbreak' $'tab\there' 'q"u`o$te\s 100%'; do
-    odd_folder "$name"
-    output=$(env -u DISPLAY timeout 20 "$E2E_WORK/odd/$name/tavro" --autostart on)
-    check "--autostart on succeeds from ${name@Q}" test $? -eq 0
-    check "the entry from ${name@Q} passes desktop-file-validate" desktop-file-validate "$autostart"
-    check "its Exec starts the program in ${name@Q}" \
-        test "$(exec_program "$autostart")" = "$E2E_WORK/odd/$name/tavro"
+autostart_from() { # NAME: --autostart on from a copy of the program in $odd/NAME
+    mkdir -p "$odd/$1" && cp "$prefix/bin/tavro" "$odd/$1/" && entry=$odd/$1/autostart/$id.desktop
+    env -u DISPLAY XDG_CONFIG_HOME="$odd/$1" "$odd/$1/tavro" --autostart on >/dev/null 2>"$odd.err"
+}
+starts() { desktop-file-validate "$entry" && [ "$(exec_program)" = "$1" ]; }
+refused() { [ ! -e "$entry" ] && grep -q -- "$1" "$odd.err"; }
+for name in $'line\nbreak' $'tab\t"q`$\\ 100%'; do
+    autostart_from "$name"
+    check "from ${name@Q}: success" test $? -eq 0
+    check "and a valid entry that starts the program there" starts "$odd/$name/tavro"
 done
-refused() { # NAME-FOR-HUMANS WORDS-EXPECTED COMMAND...
-    local what=$1 words=$2
-    shift 2
-    rm -f "$autostart"
-    "$@" >/dev/null 2>"$errors"
-    check "--autostart on fails $what" test $? -ne 0
-    check "and says why ($words)" grep -q -- "$words" "$errors"
-    check "and writes no entry" test ! -e "$autostart"
-}
-errors=$E2E_WORK/autostart.err
-odd_folder $'\x83\x65\x83\x4c\x83\x58\x83\x67'
-refused "from a folder named in Shift-JIS" "not valid UTF-8" \
-    env -u DISPLAY "$E2E_WORK/odd/"$'\x83\x65\x83\x4c\x83\x58\x83\x67'"/tavro" --autostart on
-odd_folder $'bell\a'
-refused "from a folder with a control character" "control character" \
-    env -u DISPLAY "$E2E_WORK/odd/"$'bell\a'"/tavro" --autostart on
-mkdir -p "$E2E_WORK/blocked"
-: >"$E2E_WORK/blocked/autostart"
-refused "with a file in the place of the folder" "not a folder" \
-    env -u DISPLAY XDG_CONFIG_HOME="$E2E_WORK/blocked" "$prefix/bin/tavro" --autostart on
-refused "with no home" "no home folder" \
-    env -u DISPLAY -u HOME -u XDG_CONFIG_HOME "$prefix/bin/tavro" --autostart on
-check "and nothing is written at the root" test ! -e "/.config/autostart/$id.desktop"
+mkdir -p "$odd/blocked" && : >"$odd/blocked/autostart"
+for case in $'\x83\x65\x83\x4c|not valid UTF-8' 'blocked|not a folder'; do
+    name=${case%|*}
+    autostart_from "$name"
+    check "from ${name@Q}: a failure" test $? -ne 0
+    check "that says why and writes no entry" refused "${case#*|}"
+done
+env -u DISPLAY -u HOME -u XDG_CONFIG_HOME "$prefix/bin/tavro" --autostart on 2>"$odd.err"
+check "without a home: a failure" test $? -ne 0
+entry=/.config/autostart/$id.desktop
+check "that says why and writes nothing at the root" refused "no home folder"
 
 errors=$E2E_WORK/usage.err
 run_option --bogus >/dev/null 2>"$errors"

@@ -142,8 +142,8 @@ expect 20 "終了 ends the program" process_gone "$PID"
 stop_watcher || fail "the watcher ends"
 
 # ---- Watchers that misbehave ----
-# The icons of $PID the user can reach now: XEmbed icons docked in trayer, then items the
-# watcher lists that answer for themselves; "xembed", "dbus", or both, one a line.
+# The icons of $PID the user can reach, one a line: "xembed" for one docked in trayer, "dbus"
+# for an item the watcher lists that answers for itself.
 icons_shown() {
     local window size
     for window in $(find_windows --all --onlyvisible --pid "$PID"); do
@@ -151,76 +151,59 @@ icons_shown() {
         size=$(xdotool getwindowgeometry "$window" 2>/dev/null | awk '/Geometry/ {print $2}')
         [ -n "$size" ] && [ "${size%x*}" -le 32 ] && [ "${size#*x}" -le 32 ] && echo xembed
     done
-    "${SNI[@]}" reachable 2>/dev/null | grep -e "-$PID-" -e "^:" | sed 's/.*/dbus/'
+    "${SNI[@]}" items --reachable 2>/dev/null | sed 's/.*/dbus/'
 }
-# one_icon_is KIND: exactly one icon, of that kind, and the window hidden.
 one_icon_is() { [ "$(icons_shown)" = "$1" ] && window_is_unmapped "$PID"; }
-# A row: watcher mode (or "-"), the one icon to end with, then the XEmbed icon once the
-# watcher goes. Each row starts its own copy with the watcher already there.
-rows=(
-    "--answer-after 1.5|dbus|a watcher that answers the registration after 1.5 s"
-    "--answer-after 4|xembed|a watcher that answers the registration after 4 s"
-    "--refuse|xembed|a watcher that refuses the registration"
-    "--silent|xembed|a watcher that never answers the registration"
-    "--silent-reads|xembed|a watcher that never answers property reads"
-    "--restart-after 3|dbus|a watcher that drops and retakes its name"
-)
-row=0
-for entry in "${rows[@]}"; do
-    IFS='|' read -r mode kind what <<<"$entry"
-    row=$((row + 1))
-    # shellcheck disable=SC2086  # the mode is words
-    start_watcher $mode || fail "$what starts"
-    APP=$E2E_WORK/row$row
+end_program() { kill "$PID" && wait_for 10 process_gone "$PID"; }
+# Each row: the watcher's mode, the one icon to end with, what the watcher does. The XEmbed
+# icon takes over once the watcher goes.
+for row in "--answer-after=1.5 dbus answers registrations after 1.5 s" \
+    "--answer-after=4 xembed answers registrations after 4 s" \
+    "--refuse xembed refuses registrations" "--silent xembed never answers registrations" \
+    "--silent-reads xembed never answers property reads" \
+    "--restart-after=3 dbus drops and retakes its name"; do
+    read -r mode kind what <<<"$row"
+    start_watcher "$mode" || fail "a watcher that $what starts"
+    APP=$E2E_WORK/row${mode//[^a-z0-9]/}
     launch_program
-    case $mode in
-        --answer-after*) wait_for 20 grep -q "^registered" "$E2E_WORK/watcher.log" ;;
-        --restart-after*) wait_for 20 grep -q "^restarted" "$E2E_WORK/watcher.log" ;;
-    esac
-    expect 20 "with $what, one $kind icon and the window hidden" one_icon_is "$kind"
-    stop_watcher || fail "$what ends"
+    # The late answer, the restart: what the watcher does has been done.
+    [[ $mode == *=* ]] && wait_for 20 grep -qE '^(registered|restarted)' "$E2E_WORK/watcher.log"
+    expect 20 "with a watcher that $what, one $kind icon, the window hidden" one_icon_is "$kind"
+    stop_watcher || fail "the watcher ends"
     expect 10 "when it goes, the icon docks in trayer" one_icon_is xembed
     check "the docked icon opens the tray menu" open_tray_menu
     menu_keys Escape
-    kill "$PID"
-    wait_for 10 process_gone "$PID"
+    end_program
 done
 
-# A watcher replaced with no gap by one that answers nothing: the icon moves to trayer without
-# the window waiting on D-Bus.
+# Replaced with no gap by a watcher that answers nothing: the window never waits on it.
 start_watcher || fail "the watcher starts"
 APP=$E2E_WORK/replaced
 launch_program
 expect 20 "the item registers" one_icon_is dbus
-"${SNI[@]}" watcher --replace --silent --silent-reads 2>>"$E2E_WORK/watcher.log" &
+"${SNI[@]}" watcher --replace --silent --silent-reads 2>/dev/null &
 DESKTOP_PIDS+=($!)
-expect 10 "after the silent watcher took over, the icon docks in trayer" one_icon_is xembed
+expect 10 "once a silent watcher took over, the icon docks in trayer" one_icon_is xembed
 check "and opens the tray menu" open_tray_menu
 menu_keys Escape
-kill "$!" "$WATCHER_PID"
-kill "$PID"
-wait_for 10 process_gone "$PID"
-wait_for 10 watcher_gone
+end_program
+kill "$WATCHER_PID" "${DESKTOP_PIDS[-1]}"
 
 # The item's usual name taken by another process before the program starts.
 start_watcher || fail "the watcher starts"
 APP=$E2E_WORK/squatted
 install_tavro "$E2E_BINARY" "$APP"
-sh -c '/usr/bin/python3 "$0" squat "org.kde.StatusNotifierItem-$$-1" 2>"$1/squat.log" &
-    until grep -q squatting "$1/squat.log" 2>/dev/null; do sleep 0.1; done
+sh -c '/usr/bin/python3 "$0" squat "org.kde.StatusNotifierItem-$$-1" 2>"$1/squat" &
+    until grep -q squatting "$1/squat" 2>/dev/null; do sleep 0.1; done
     exec "$1/tavro" >"$1/tavro.log" 2>&1' "$here/sni.py" "$APP" &
 PID=$!
 DESKTOP_PIDS+=("$PID")
-expect 20 "with its name taken, the item registers under another and answers" one_icon_is dbus
-check "the taken name is not registered as the program's" \
-    sh -c "! '${SNI[0]}' '${SNI[1]}' items | grep -q -e '-$PID-1/'"
-kill "$PID"
-wait_for 10 process_gone "$PID"
-stop_watcher
+expect 20 "with its name taken, the item registers under another" one_icon_is dbus
+check "the taken name is never registered" sh -c "! ${SNI[*]} items | grep -q -e '-$PID-1/'"
+end_program
 
-# No XEmbed area and a watcher that refuses: the window shows, and the icon comes with trayer.
-start_watcher --refuse || fail "the refusing watcher starts"
-stop_tray
+# A refusing watcher and no XEmbed area: the window shows, and the icon comes with trayer.
+stop_watcher && start_watcher --refuse && stop_tray
 APP=$E2E_WORK/refused
 launch_program
 expect 20 "with no tray that shows the icon, the window shows" window_is_mapped "$PID"

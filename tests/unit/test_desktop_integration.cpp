@@ -8,6 +8,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <ostream>
+#include <tuple>
 
 #include "core/command_line.h"
 #include "core/desktop_entry.h"
@@ -160,92 +161,48 @@ TEST(DesktopEntry, AnInstallationIsABinFolderBesideItsMenuEntry) {
 }
 
 #ifndef Q_OS_WIN
-namespace {
-
-// Sets (or, given nothing, removes) environment variables until the end of the scope.
-class ScopedEnvironment {
-  public:
-    void set(const char* name, const std::optional<QString>& value) {
-        saved_.emplace_back(name, qEnvironmentVariableIsSet(name)
-                                      ? std::optional<QByteArray>(qgetenv(name))
-                                      : std::nullopt);
-        value ? qputenv(name, value->toLocal8Bit()) : qunsetenv(name);
-    }
-    ~ScopedEnvironment() {
-        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
-            it->second ? qputenv(it->first, *it->second) : qunsetenv(it->first);
-        }
-    }
-
-  private:
-    std::vector<std::pair<const char*, std::optional<QByteArray>>> saved_;
-};
-
-}  // namespace
-
 TEST(SavedTextFolder, TheUserFolderIsNeverTheCurrentFolderNorTheRoot) {
     QTemporaryDir root;
-    ASSERT_TRUE(root.isValid());
-    const QString program = root.path() + QStringLiteral("/program");
-    const QString current = root.path() + QStringLiteral("/current");
-    const QString home = root.path() + QStringLiteral("/home");
-    const QString data = root.path() + QStringLiteral("/data");
-    ASSERT_TRUE(QDir().mkpath(program) && QDir().mkpath(current) && QDir().mkpath(home));
+    const QString base = root.path(), home = base + "/home", data = base + "/data";
+    const QByteArray home8 = home.toLocal8Bit(), data8 = data.toLocal8Bit();
+    ASSERT_TRUE(QDir().mkpath(base + "/program") && QDir().mkpath(base + "/current"));
     // A file named Temptext beside the program sends the texts to the user's folder.
-    QFile blocker(program + QStringLiteral("/Temptext"));
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(QFile(base + "/program/Temptext").open(QIODevice::WriteOnly));
+    const QByteArray oldHome = qgetenv("HOME"), oldData = qgetenv("XDG_DATA_HOME");
+    const QString oldCurrent = QDir::currentPath();
     const bool testMode = QStandardPaths::isTestModeEnabled();
     QStandardPaths::setTestModeEnabled(false);
-    const QString oldCurrent = QDir::currentPath();
-    ASSERT_TRUE(QDir::setCurrent(current));
-    ScopedEnvironment environment;
-    environment.set("XDG_DATA_HOME", QStringLiteral("/x"));
-    // What Qt puts after the data folder (the program's name, where it has one).
-    const QString suffix =
-        QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation).mid(2) +
-        QStringLiteral("/Temptext");
-
-    struct Case {
-        std::optional<QString> dataHome, home;
-        QString expected;
+    ASSERT_TRUE(QDir::setCurrent(base + "/current"));
+    auto setOrUnset = [](const char* name, const char* value) {
+        value ? qputenv(name, value) : qunsetenv(name);
     };
-    const Case cases[] = {
-        {data, home, data + suffix},
-        {data, std::nullopt, data + suffix},
-        {std::nullopt, home, home + QStringLiteral("/.local/share") + suffix},
-        // A relative XDG_DATA_HOME is ignored, as the XDG rules say.
-        {QStringLiteral("rel/data"), home, home + QStringLiteral("/.local/share") + suffix},
-        // No home: no user folder, not one at the root nor in the current folder.
-        {QStringLiteral("rel/data"), std::nullopt, QString()},
-        {std::nullopt, std::nullopt, QString()},
-        {QString(), QString(), QString()},
-        {std::nullopt, QStringLiteral("rel/home"), QString()},
+    qputenv("XDG_DATA_HOME", "/x");  // what Qt puts after the data folder: the program's name
+    const QString tail =
+        QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation).mid(2) + "/Temptext";
+    const std::tuple<const char*, const char*, QString> cases[] = {
+        {data8.constData(), nullptr, data + tail},
+        {nullptr, home8.constData(), home + "/.local/share" + tail},
+        {"rel/data", home8.constData(), home + "/.local/share" + tail},  // relative: ignored
+        {"rel/data", nullptr, QString()},  // no home: no folder, at the root or here
+        {nullptr, "", QString()},
+        {nullptr, "rel/home", QString()},
     };
-    for (const Case& c : cases) {
-        ScopedEnvironment scope;
-        scope.set("XDG_DATA_HOME", c.dataHome);
-        scope.set("HOME", c.home);
-        const QString where = QStringLiteral("XDG_DATA_HOME=%1 HOME=%2")
-                                  .arg(c.dataHome.value_or("(unset)"), c.home.value_or("(unset)"));
-        EXPECT_EQ(chooseSavedTextFolder(program).path, c.expected) << where.toStdString();
+    for (const auto& [dataHome, userHome, expected] : cases) {
+        setOrUnset("XDG_DATA_HOME", dataHome);
+        setOrUnset("HOME", userHome);
+        EXPECT_EQ(chooseSavedTextFolder(base + "/program").path, expected)
+            << (dataHome ? dataHome : "-") << " " << (userHome ? userHome : "-");
     }
-    EXPECT_EQ(QDir(current).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
-
     // Without a folder the store writes nothing, and lists nothing of the current folder.
-    QFile there(current + QStringLiteral("/261207090000.TXT"));
-    ASSERT_TRUE(there.open(QIODevice::WriteOnly));
-    there.close();
+    ASSERT_TRUE(QFile(base + "/current/261207090000.TXT").open(QIODevice::WriteOnly));
     const SavedTextStore nowhere{QString()};
-    EXPECT_FALSE(nowhere.save(QDateTime(QDate(2026, 12, 7), QTime(9, 0, 1)), QStringLiteral("t")));
-    EXPECT_FALSE(nowhere.write(QStringLiteral("261207090002.TXT"), QStringLiteral("t")));
+    EXPECT_FALSE(nowhere.save(QDateTime::currentDateTime(), QStringLiteral("t")));
     EXPECT_FALSE(nowhere.list().anyFile);
-    EXPECT_FALSE(nowhere.readWhole(QStringLiteral("261207090000.TXT")));
-    EXPECT_EQ(QDir(current).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
-              QStringList{QStringLiteral("261207090000.TXT")});
-    EXPECT_FALSE(QFileInfo::exists(QStringLiteral("/261207090001.TXT")));
-    EXPECT_FALSE(QFileInfo::exists(QStringLiteral("/261207090002.TXT")));
-
+    EXPECT_EQ(QDir().entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+              QStringList{"261207090000.TXT"});
     QDir::setCurrent(oldCurrent);
     QStandardPaths::setTestModeEnabled(testMode);
+    setOrUnset("HOME", oldHome.isNull() ? nullptr : oldHome.constData());
+    setOrUnset("XDG_DATA_HOME", oldData.isNull() ? nullptr : oldData.constData());
 }
 #endif
