@@ -178,7 +178,7 @@ def run_watcher(args):
 
 def answers_for_itself(bus, item):
     try:
-        return item_property(bus, item, "Id", timeout=2) == "tavro"
+        return str(item_property(bus, item, "Id", timeout=2)).lower() == "tavro"
     except dbus.DBusException:
         return False
 

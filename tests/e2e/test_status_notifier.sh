@@ -143,14 +143,9 @@ stop_watcher || fail "the watcher ends"
 
 # ---- Watchers that misbehave ----
 # The icons of $PID the user can reach, one a line: "xembed" for one docked in trayer, "dbus"
-# for an item the watcher lists that answers for itself.
+# for each item the watcher lists that answers for itself.
 icons_shown() {
-    local window size
-    for window in $(find_windows --all --onlyvisible --pid "$PID"); do
-        xprop -id "$window" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q TOOLTIP && continue
-        size=$(xdotool getwindowgeometry "$window" 2>/dev/null | awk '/Geometry/ {print $2}')
-        [ -n "$size" ] && [ "${size%x*}" -le 32 ] && [ "${size#*x}" -le 32 ] && echo xembed
-    done
+    tray_icon_of "$PID" >/dev/null && echo xembed
     "${SNI[@]}" items --reachable 2>/dev/null | sed 's/.*/dbus/'
 }
 one_icon_is() { [ "$(icons_shown)" = "$1" ] && window_is_unmapped "$PID"; }
