@@ -18,10 +18,18 @@ bool isGroupHeader(const QString& line) {
 
 }  // namespace
 
-QString desktopExecArgument(const QString& program) {
+std::optional<QString> desktopExecArgument(const QString& program) {
     // Characters that make an argument need quotes, and those escaped inside the quotes.
-    static const QString reserved = QStringLiteral(" \t\n\"'\\><~|&;$*?#()`");
+    static const QString reserved = QStringLiteral(" \t\n\r\"'\\><~|&;$*?#()`");
     static const QString escapedInQuotes = QStringLiteral("\"`$\\");
+    const bool unwritable = std::any_of(program.begin(), program.end(), [](QChar c) {
+        return (c < QLatin1Char(' ') && c != QLatin1Char('\t') && c != QLatin1Char('\n') &&
+                c != QLatin1Char('\r')) ||
+               c == QChar(0x7f);
+    });
+    if (unwritable) {
+        return std::nullopt;
+    }
     QString argument = program;
     argument.replace(QLatin1Char('%'), QLatin1String("%%"));
     const bool needsQuotes =
@@ -36,12 +44,35 @@ QString desktopExecArgument(const QString& program) {
         }
         argument = QLatin1Char('"') + quoted + QLatin1Char('"');
     }
-    // The file format escapes every backslash once more.
-    argument.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
-    return argument;
+    // The file's own escapes: every backslash once more, and the control characters a string
+    // may hold only escaped.
+    QString line;
+    for (QChar c : argument) {
+        switch (c.unicode()) {
+            case '\\':
+                line += QLatin1String("\\\\");
+                break;
+            case '\n':
+                line += QLatin1String("\\n");
+                break;
+            case '\t':
+                line += QLatin1String("\\t");
+                break;
+            case '\r':
+                line += QLatin1String("\\r");
+                break;
+            default:
+                line += c;
+        }
+    }
+    return line;
 }
 
-QString autostartDesktopEntry(const QString& entry, const QString& program) {
+std::optional<QString> autostartDesktopEntry(const QString& entry, const QString& program) {
+    const std::optional<QString> exec = desktopExecArgument(program);
+    if (!exec) {
+        return std::nullopt;
+    }
     QStringList lines = entry.split(QLatin1Char('\n'));
     while (!lines.isEmpty() && lines.last().trimmed().isEmpty()) {
         lines.removeLast();
@@ -73,7 +104,7 @@ QString autostartDesktopEntry(const QString& entry, const QString& program) {
         } else if (inMainGroup) {
             const QString key = line.section(QLatin1Char('='), 0, 0).trimmed();
             if (key == QLatin1String("Exec")) {
-                result += QStringLiteral("Exec=") + desktopExecArgument(program);
+                result += QStringLiteral("Exec=") + *exec;
                 continue;
             }
             if (key == QLatin1String("TryExec") ||

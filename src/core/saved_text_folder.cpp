@@ -8,6 +8,29 @@
 
 namespace tavro {
 
+namespace {
+
+// The user's own data folder for the program; empty when the user has none. Qt takes a
+// relative XDG_DATA_HOME as it stands (a folder under the current one), where the XDG rules
+// say to ignore it, and an unset HOME as the root.
+QString userDataFolder() {
+    QString location = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+#ifndef Q_OS_WIN
+    const QString dataHome = qEnvironmentVariable("XDG_DATA_HOME");
+    const QString home = qEnvironmentVariable("HOME");
+    if (QDir::isRelativePath(dataHome) && !dataHome.isEmpty() && location.startsWith(dataHome)) {
+        location = home + QStringLiteral("/.local/share") + location.mid(dataHome.size());
+    }
+    const bool underDataHome = QDir::isAbsolutePath(dataHome) && location.startsWith(dataHome);
+    if (!QDir::isAbsolutePath(home) && !underDataHome) {
+        return QString();
+    }
+#endif
+    return QDir::isAbsolutePath(location) ? location : QString();
+}
+
+}  // namespace
+
 SavedTextFolder chooseSavedTextFolder(const QString& programFolder) {
     // A program folder that can't be named (empty) or a relative one would put the texts at
     // the root of the file system or in the current folder; an installed program's folder
@@ -24,10 +47,12 @@ SavedTextFolder chooseSavedTextFolder(const QString& programFolder) {
             return {folder, true};
         }
     }
-    // The texts live in the user's own data folder instead.
-    const QString userFolder =
-        QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) +
-        QStringLiteral("/Temptext");
+    // The texts live in the user's own data folder instead, if the user has one.
+    const QString userData = userDataFolder();
+    if (userData.isEmpty()) {
+        return {};
+    }
+    const QString userFolder = userData + QStringLiteral("/Temptext");
     const bool created = !QFileInfo::exists(userFolder) && QDir().mkpath(userFolder);
     return {userFolder, created};
 }

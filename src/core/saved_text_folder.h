@@ -13,7 +13,8 @@ struct SavedTextFolder {
 };
 
 // The folder for a program in `programFolder` (empty when the program's folder can't be
-// named), made when missing.
+// named), made when missing. Its path is empty when there is no folder to be had (no user
+// folder either): the texts then can't be kept anywhere.
 SavedTextFolder chooseSavedTextFolder(const QString& programFolder);
 
 }  // namespace tavro

@@ -231,11 +231,14 @@ SavedTextStore::SavedTextStore(QString folder, NewFileWriter writer)
     : folder_(std::move(folder)), writer_(std::move(writer)) {}
 
 QString SavedTextStore::pathOf(const QString& name) const {
-    return folder_ + u'/' + name;
+    return folder_.isEmpty() ? QString() : folder_ + u'/' + name;  // no folder: no path
 }
 
 SavedTextStore::Listing SavedTextStore::list() const {
     Listing listing;
+    if (folder_.isEmpty()) {
+        return listing;  // not the current folder
+    }
     // Name filters match without regard to case unless asked otherwise; QDir::Files leaves
     // out folders and, without QDir::Hidden, hidden files. The entry types come from the
     // directory read itself, so a plain file costs no extra stat.
@@ -342,13 +345,16 @@ bool SavedTextStore::remakeFolder() const {
 }
 
 bool SavedTextStore::write(const QString& name, const QString& text) const {
-    if (!isPlainFileName(name)) {
+    if (!isPlainFileName(name) || folder_.isEmpty()) {
         return false;
     }
     return writer_(folder_, name, encodeSavedText(text)) == NewFileResult::Written;
 }
 
 std::optional<QString> SavedTextStore::save(const QDateTime& now, const QString& text) const {
+    if (folder_.isEmpty()) {
+        return std::nullopt;
+    }
     const QByteArray bytes = encodeSavedText(text);
     // The folder is listed once; a name another copy takes meanwhile is added to the list.
     QSet<QString> taken = takenNames();

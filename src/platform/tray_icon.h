@@ -21,7 +21,9 @@ class TrayIcon : public QObject {
     virtual void show() = 0;
     // Takes the icon away for good.
     virtual void hide() = 0;
-    // Whether a notification area shows the icon now (or docks it as soon as it is shown).
+    // Whether a notification area shows the icon now (or docks it as soon as it is shown). A
+    // tray that is still taking the icon in counts until it has had its short time to answer;
+    // one that refuses or gives no answer does not, and the change is signalled.
     virtual bool isAvailable() const = 0;
 
   signals:

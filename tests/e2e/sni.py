@@ -1,10 +1,16 @@
 #!/usr/bin/python3
 """A StatusNotifierItem tray for end-to-end tests, and a client that reads and drives items.
 
-    sni.py watcher [--no-host]     run an org.kde.StatusNotifierWatcher (which is also the
-                                   tray, the host) until killed
+    sni.py watcher [--no-host] [MODE...]  run an org.kde.StatusNotifierWatcher (which is also
+                                   the tray, the host) until killed; MODE makes it misbehave:
+                                   --answer-after=S, --refuse, --silent (registrations
+                                   answered S s late, with an error, never), --silent-reads,
+                                   --restart-after=S (drops and retakes its name, forgetting
+                                   the items), --replace (takes the name with no gap)
     sni.py watcher-running         succeeds while a watcher is on the bus
-    sni.py items                   the registered items, one a line
+    sni.py squat NAME              owns the bus name NAME until killed
+    sni.py items [--reachable]     the registered items, one a line (only those that answer
+                                   for themselves in 2 s); asked in a way any mode answers
     sni.py property ITEM NAME      a property of the item ITEM (as listed by items)
     sni.py tooltip-title ITEM      the title of the item's tool tip
     sni.py call ITEM METHOD        calls Activate, ContextMenu or SecondaryActivate at 0, 0
@@ -28,6 +34,7 @@ WATCHER = "org.kde.StatusNotifierWatcher"
 WATCHER_PATH = "/StatusNotifierWatcher"
 ITEM_INTERFACE = "org.kde.StatusNotifierItem"
 MENU_INTERFACE = "com.canonical.dbusmenu"
+TEST_INTERFACE = "org.tavro.TestWatcher"
 
 WATCHER_XML = """<!DOCTYPE node PUBLIC "-//freedesktop//DTD D-BUS Object Introspection 1.0//EN"
  "http://www.freedesktop.org/standards/dbus/1.0/introspect.dtd">
@@ -61,10 +68,11 @@ WATCHER_XML = """<!DOCTYPE node PUBLIC "-//freedesktop//DTD D-BUS Object Introsp
 
 
 class Watcher(dbus.service.Object):
-    def __init__(self, bus, with_host):
+    def __init__(self, bus, modes):
         super().__init__(bus, WATCHER_PATH)
         self.bus = bus
-        self.with_host = with_host
+        self.modes = modes
+        self.with_host = "--no-host" not in modes
         self.items = {}  # item string -> bus name that owns it
         bus.add_signal_receiver(self.name_owner_changed, signal_name="NameOwnerChanged",
                                 dbus_interface="org.freedesktop.DBus")
@@ -78,15 +86,24 @@ class Watcher(dbus.service.Object):
                 print("unregistered", item, file=sys.stderr, flush=True)
                 self.StatusNotifierItemUnregistered(item)
 
-    @dbus.service.method(WATCHER, in_signature="s", sender_keyword="sender")
-    def RegisterStatusNotifierItem(self, service, sender=None):
+    @dbus.service.method(WATCHER, in_signature="s", sender_keyword="sender",
+                         async_callbacks=("reply", "error"))
+    def RegisterStatusNotifierItem(self, service, sender, reply, error):
         if service.startswith("/"):
             item, owner = sender + service, sender
         else:
             item, owner = service + "/StatusNotifierItem", service
-        self.items[item] = owner
-        print("registered", item, file=sys.stderr, flush=True)
-        self.StatusNotifierItemRegistered(item)
+
+        def answer():
+            self.items[item] = owner
+            print("registered", item, file=sys.stderr, flush=True)
+            self.StatusNotifierItemRegistered(item)
+            reply()
+
+        if "--refuse" in self.modes:
+            error(dbus.DBusException("refused", name=WATCHER + ".Error.Refused"))
+        elif "--silent" not in self.modes:
+            GLib.timeout_add(int(float(self.modes.get("--answer-after", 0)) * 1000), answer)
 
     @dbus.service.method(WATCHER, in_signature="s")
     def RegisterStatusNotifierHost(self, service):
@@ -111,31 +128,59 @@ class Watcher(dbus.service.Object):
             "ProtocolVersion": dbus.Int32(0),
         }
 
-    @dbus.service.method(dbus.PROPERTIES_IFACE, in_signature="ss", out_signature="v")
-    def Get(self, interface, name):
-        return self.properties()[name]
+    def read(self, reply, value):
+        if "--silent-reads" not in self.modes:
+            reply(value)
 
-    @dbus.service.method(dbus.PROPERTIES_IFACE, in_signature="s", out_signature="a{sv}")
-    def GetAll(self, interface):
-        return self.properties()
+    @dbus.service.method(dbus.PROPERTIES_IFACE, "ss", "v", async_callbacks=("reply", "error"))
+    def Get(self, interface, name, reply, error):
+        self.read(reply, self.properties()[name])
+
+    @dbus.service.method(dbus.PROPERTIES_IFACE, "s", "a{sv}", async_callbacks=("reply", "error"))
+    def GetAll(self, interface, reply, error):
+        self.read(reply, self.properties())
 
     # Qt reads the watcher's properties through its introspection data, so they are listed.
-    @dbus.service.method(dbus.INTROSPECTABLE_IFACE, out_signature="s")
-    def Introspect(self):
-        return WATCHER_XML
+    @dbus.service.method(dbus.INTROSPECTABLE_IFACE, "", "s", async_callbacks=("reply", "error"))
+    def Introspect(self, reply, error):
+        self.read(reply, WATCHER_XML)
+
+    # The tests' own question, answered whatever the mode.
+    @dbus.service.method(TEST_INTERFACE, out_signature="as")
+    def ListItems(self):
+        return sorted(self.items)
+
+    def take_name(self):
+        flags = dbus.bus.NAME_FLAG_ALLOW_REPLACEMENT | dbus.bus.NAME_FLAG_DO_NOT_QUEUE
+        if "--replace" in self.modes:
+            flags |= dbus.bus.NAME_FLAG_REPLACE_EXISTING
+        if self.bus.request_name(WATCHER, flags) != dbus.bus.REQUEST_NAME_REPLY_PRIMARY_OWNER:
+            sys.exit("the watcher's name is taken")
+        if self.with_host:
+            self.StatusNotifierHostRegistered()
+
+    def restart(self):
+        self.bus.release_name(WATCHER)
+        self.items.clear()
+        self.take_name()
+        print("restarted", file=sys.stderr, flush=True)
 
 
-def run_watcher(with_host):
+def run_watcher(args):
     dbus.mainloop.glib.DBusGMainLoop(set_as_default=True)
-    bus = dbus.SessionBus()
-    watcher = Watcher(bus, with_host)
-    # The name is owned as long as this object lives.
-    name = dbus.service.BusName(WATCHER, bus, do_not_queue=True)
-    if with_host:
-        watcher.StatusNotifierHostRegistered()
+    watcher = Watcher(dbus.SessionBus(), dict(arg.partition("=")[::2] for arg in args))
+    watcher.take_name()
+    if "--restart-after" in watcher.modes:
+        GLib.timeout_add(int(float(watcher.modes["--restart-after"]) * 1000), watcher.restart)
     print("watcher ready", file=sys.stderr, flush=True)
     GLib.MainLoop().run()
-    del name
+
+
+def answers_for_itself(bus, item):
+    try:
+        return str(item_property(bus, item, "Id", timeout=2)).lower() == "tavro"
+    except dbus.DBusException:
+        return False
 
 
 def item_object(bus, item):
@@ -143,9 +188,9 @@ def item_object(bus, item):
     return bus.get_object(service, "/" + path)
 
 
-def item_property(bus, item, name):
-    return item_object(bus, item).Get(ITEM_INTERFACE, name,
-                                       dbus_interface=dbus.PROPERTIES_IFACE)
+def item_property(bus, item, name, timeout=25):
+    return item_object(bus, item).Get(ITEM_INTERFACE, name, dbus_interface=dbus.PROPERTIES_IFACE,
+                                       timeout=timeout)
 
 
 def menu_object(bus, item):
@@ -179,18 +224,24 @@ def menu_entries(bus, item):
 def main():
     command, args = sys.argv[1], sys.argv[2:]
     if command == "watcher":
-        run_watcher("--no-host" not in args)
+        run_watcher(args)
         return
+    if command == "squat":
+        dbus.mainloop.glib.DBusGMainLoop(set_as_default=True)
+        name = dbus.service.BusName(args[0], dbus.SessionBus(), do_not_queue=True)
+        print("squatting", name.get_name(), file=sys.stderr, flush=True)
+        GLib.MainLoop().run()
     if command == "watch-layout":
         dbus.mainloop.glib.DBusGMainLoop(set_as_default=True)
     bus = dbus.SessionBus()
     if command == "watcher-running":
         sys.exit(0 if bus.name_has_owner(WATCHER) else 1)
     elif command == "items":
-        watcher = bus.get_object(WATCHER, WATCHER_PATH)
-        for item in watcher.Get(WATCHER, "RegisteredStatusNotifierItems",
-                                dbus_interface=dbus.PROPERTIES_IFACE):
-            print(item)
+        # No introspection first: a watcher may answer nothing else.
+        watcher = bus.get_object(WATCHER, WATCHER_PATH, introspect=False)
+        for item in watcher.ListItems(dbus_interface=TEST_INTERFACE, timeout=5):
+            if "--reachable" not in args or answers_for_itself(bus, item):
+                print(item)
     elif command == "property":
         print(item_property(bus, args[0], args[1]))
     elif command == "tooltip-title":

@@ -98,6 +98,37 @@ check "and says there was nothing to remove" says 'was not set to start at login
 output=$(env -u XDG_CONFIG_HOME timeout 20 "$prefix/bin/tavro" --autostart on)
 check "without XDG_CONFIG_HOME the entry goes to ~/.config/autostart" test -f "$HOME/.config/autostart/$id.desktop"
 
+# Odd program folders: a valid entry whose Exec, read as GLib reads it ("%%" then as "%"),
+# starts that very file; or a failure that says why and writes nothing.
+odd=$E2E_WORK/odd
+exec_program() {
+    /usr/bin/python3 -c 'import sys; from gi.repository import GLib; k = GLib.KeyFile()
+k.load_from_file(sys.argv[1], 0); e = k.get_string("Desktop Entry", "Exec")
+print(GLib.shell_parse_argv(e)[1][0].replace("%%", "%"), end="")' "$entry"
+}
+autostart_from() { # NAME: --autostart on from a copy of the program in $odd/NAME
+    mkdir -p "$odd/$1" && cp "$prefix/bin/tavro" "$odd/$1/" && entry=$odd/$1/autostart/$id.desktop
+    env -u DISPLAY XDG_CONFIG_HOME="$odd/$1" "$odd/$1/tavro" --autostart on >/dev/null 2>"$odd.err"
+}
+starts() { desktop-file-validate "$entry" && [ "$(exec_program)" = "$1" ]; }
+refused() { [ ! -e "$entry" ] && grep -q -- "$1" "$odd.err"; }
+for name in $'line\nbreak' $'tab\t"q`$\\ 100%'; do
+    autostart_from "$name"
+    check "from ${name@Q}: success" test $? -eq 0
+    check "and a valid entry that starts the program there" starts "$odd/$name/tavro"
+done
+mkdir -p "$odd/blocked" && : >"$odd/blocked/autostart"
+for case in $'\x83\x65\x83\x4c|not valid UTF-8' 'blocked|not a folder'; do
+    name=${case%|*}
+    autostart_from "$name"
+    check "from ${name@Q}: a failure" test $? -ne 0
+    check "that says why and writes no entry" refused "${case#*|}"
+done
+env -u DISPLAY -u HOME -u XDG_CONFIG_HOME "$prefix/bin/tavro" --autostart on 2>"$odd.err"
+check "without a home: a failure" test $? -ne 0
+entry=/.config/autostart/$id.desktop
+check "that says why and writes nothing at the root" refused "no home folder"
+
 errors=$E2E_WORK/usage.err
 run_option --bogus >/dev/null 2>"$errors"
 check "an unknown option ends with status 2" test $? -eq 2

@@ -4,7 +4,9 @@
 # session bus. Whether the watcher is there at start or comes later, the program's item
 # registers with it, shows the tip "Tavro!", opens the window on Activate and offers the tray
 # menu over com.canonical.dbusmenu, whose entries the tray draws and clicks; there is never
-# a second icon in the XEmbed notification area beside it.
+# a second icon in the XEmbed notification area beside it. Watchers that answer late, refuse,
+# never answer, restart, or find the item's name taken leave exactly one icon the user can
+# reach (or the window shown), and never hold the window up.
 if [ -z "${E2E_PRIVATE_BUS:-}" ]; then
     E2E_PRIVATE_BUS=1 exec dbus-run-session -- bash "$0" "$@"
 fi
@@ -14,10 +16,11 @@ SNI=(/usr/bin/python3 "$here/sni.py")
 watcher_running() { "${SNI[@]}" watcher-running; }
 watcher_gone() { ! watcher_running; }
 start_watcher() {
-    "${SNI[@]}" watcher 2>>"$E2E_WORK/watcher.log" &
+    : >"$E2E_WORK/watcher.log"
+    "${SNI[@]}" watcher "$@" 2>>"$E2E_WORK/watcher.log" &
     WATCHER_PID=$!
     DESKTOP_PIDS+=("$WATCHER_PID")
-    wait_for 10 watcher_running
+    wait_for 10 grep -q "watcher ready" "$E2E_WORK/watcher.log"
 }
 stop_watcher() {
     kill "$WATCHER_PID"
@@ -136,4 +139,70 @@ expect 10 "the item registers with the new watcher" item_registered
 expect 10 "the XEmbed icon leaves again" no_tray_icon_of "$PID"
 check "clicking 終了 is accepted" click "終了"
 expect 20 "終了 ends the program" process_gone "$PID"
+stop_watcher || fail "the watcher ends"
+
+# ---- Watchers that misbehave ----
+# The icons of $PID the user can reach, one a line: "xembed" for one docked in trayer, "dbus"
+# for each item the watcher lists that answers for itself.
+icons_shown() {
+    tray_icon_of "$PID" >/dev/null && echo xembed
+    "${SNI[@]}" items --reachable 2>/dev/null | sed 's/.*/dbus/'
+}
+one_icon_is() { [ "$(icons_shown)" = "$1" ] && window_is_unmapped "$PID"; }
+end_program() { kill "$PID" && wait_for 10 process_gone "$PID"; }
+# Each row: the watcher's mode, the one icon to end with, what the watcher does. The XEmbed
+# icon takes over once the watcher goes.
+for row in "--answer-after=1.5 dbus answers registrations after 1.5 s" \
+    "--answer-after=4 xembed answers registrations after 4 s" \
+    "--refuse xembed refuses registrations" "--silent xembed never answers registrations" \
+    "--silent-reads xembed never answers property reads" \
+    "--restart-after=3 dbus drops and retakes its name"; do
+    read -r mode kind what <<<"$row"
+    start_watcher "$mode" || fail "a watcher that $what starts"
+    APP=$E2E_WORK/row${mode//[^a-z0-9]/}
+    launch_program
+    # The late answer, the restart: what the watcher does has been done.
+    [[ $mode == *=* ]] && wait_for 20 grep -qE '^(registered|restarted)' "$E2E_WORK/watcher.log"
+    expect 20 "with a watcher that $what, one $kind icon, the window hidden" one_icon_is "$kind"
+    stop_watcher || fail "the watcher ends"
+    expect 10 "when it goes, the icon docks in trayer" one_icon_is xembed
+    check "the docked icon opens the tray menu" open_tray_menu
+    menu_keys Escape
+    end_program
+done
+
+# Replaced with no gap by a watcher that answers nothing: the window never waits on it.
+start_watcher || fail "the watcher starts"
+APP=$E2E_WORK/replaced
+launch_program
+expect 20 "the item registers" one_icon_is dbus
+"${SNI[@]}" watcher --replace --silent --silent-reads 2>/dev/null &
+DESKTOP_PIDS+=($!)
+expect 10 "once a silent watcher took over, the icon docks in trayer" one_icon_is xembed
+check "and opens the tray menu" open_tray_menu
+menu_keys Escape
+end_program
+kill "$WATCHER_PID" "${DESKTOP_PIDS[-1]}"
+
+# The item's usual name taken by another process before the program starts.
+start_watcher || fail "the watcher starts"
+APP=$E2E_WORK/squatted
+install_tavro "$E2E_BINARY" "$APP"
+sh -c '/usr/bin/python3 "$0" squat "org.kde.StatusNotifierItem-$$-1" 2>"$1/squat" &
+    until grep -q squatting "$1/squat" 2>/dev/null; do sleep 0.1; done
+    exec "$1/tavro" >"$1/tavro.log" 2>&1' "$here/sni.py" "$APP" &
+PID=$!
+DESKTOP_PIDS+=("$PID")
+expect 20 "with its name taken, the item registers under another" one_icon_is dbus
+check "the taken name is never registered" sh -c "! ${SNI[*]} items | grep -q -e '-$PID-1/'"
+end_program
+
+# A refusing watcher and no XEmbed area: the window shows, and the icon comes with trayer.
+stop_watcher && start_watcher --refuse && stop_tray
+APP=$E2E_WORK/refused
+launch_program
+expect 20 "with no tray that shows the icon, the window shows" window_is_mapped "$PID"
+check "and no icon shows anywhere" test -z "$(icons_shown)"
+start_tray || fail "trayer starts"
+expect 10 "the icon docks in trayer when it comes" tray_icon_of "$PID"
 finish

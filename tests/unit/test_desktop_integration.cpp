@@ -1,15 +1,20 @@
 // The program's place on a Linux desktop, as logic: which Qt platform it asks for, what its
-// command line means, and the desktop entry it writes to start at login.
+// command line means, the desktop entry it writes to start at login, and the user's folder
+// it falls back on.
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <ostream>
+#include <tuple>
 
 #include "core/command_line.h"
 #include "core/desktop_entry.h"
 #include "core/qt_platform_choice.h"
+#include "core/saved_text_folder.h"
+#include "core/saved_text_store.h"
 
 using namespace tavro;
 
@@ -84,7 +89,7 @@ TEST(CommandLineOptions, OwnOptionsAreReadAndEverythingElseIsLeftToQtOrRefused) 
 }
 
 TEST(DesktopEntry, ExecArgumentsAreQuotedAndEscapedByTheDesktopEntryRules) {
-    const std::pair<QString, QString> cases[] = {
+    const std::pair<QString, std::optional<QString>> cases[] = {
         {"/usr/bin/tavro", "/usr/bin/tavro"},
         {"/opt/t-1.0/tavro", "/opt/t-1.0/tavro"},
         {"/home/u/My Apps/tavro", "\"/home/u/My Apps/tavro\""},
@@ -94,6 +99,12 @@ TEST(DesktopEntry, ExecArgumentsAreQuotedAndEscapedByTheDesktopEntryRules) {
         {"/home/u/a\"b/tavro", "\"/home/u/a\\\\\"b/tavro\""},
         {"/home/u/a\\b/tavro", "\"/home/u/a\\\\\\\\b/tavro\""},
         {"/home/u/it's/tavro", "\"/home/u/it's/tavro\""},
+        // Line breaks, tabs and carriage returns are quoted, then written as the file's escapes.
+        {"/home/u/a\nb/tavro", "\"/home/u/a\\nb/tavro\""},
+        {"/home/u/a\tb\rc/tavro", "\"/home/u/a\\tb\\rc/tavro\""},
+        // Other control characters have no form in a desktop entry.
+        {"/home/u/a\x01b/tavro", std::nullopt},
+        {"/home/u/a\x7f/tavro", std::nullopt},
     };
     for (const auto& [program, expected] : cases) {
         EXPECT_EQ(desktopExecArgument(program), expected) << program.toStdString();
@@ -104,7 +115,10 @@ TEST(DesktopEntry, TheAutostartCopyRunsThisProgramAfterThePanel) {
     QFile installed(QStringLiteral(TAVRO_SOURCE_DIR "/data/io.github.tavro.Tavro.desktop"));
     ASSERT_TRUE(installed.open(QIODevice::ReadOnly));
     const QString entry = QString::fromUtf8(installed.readAll());
-    const QString autostart = autostartDesktopEntry(entry, QStringLiteral("/opt/my apps/tavro"));
+    const std::optional<QString> made =
+        autostartDesktopEntry(entry, QStringLiteral("/opt/my apps/tavro"));
+    ASSERT_TRUE(made.has_value());
+    const QString& autostart = *made;
 
     // Every line of the menu entry stays, but Exec; the autostart keys come once, in order.
     QStringList expected = entry.trimmed().split(QLatin1Char('\n'));
@@ -145,3 +159,50 @@ TEST(DesktopEntry, AnInstallationIsABinFolderBesideItsMenuEntry) {
     EXPECT_FALSE(runsFromInstalledPrefix(root.path() + QStringLiteral("/build")));
     EXPECT_FALSE(runsFromInstalledPrefix(prefix));
 }
+
+#ifndef Q_OS_WIN
+TEST(SavedTextFolder, TheUserFolderIsNeverTheCurrentFolderNorTheRoot) {
+    QTemporaryDir root;
+    const QString base = root.path(), home = base + "/home", data = base + "/data";
+    const QByteArray home8 = home.toLocal8Bit(), data8 = data.toLocal8Bit();
+    ASSERT_TRUE(QDir().mkpath(base + "/program") && QDir().mkpath(base + "/current"));
+    // A file named Temptext beside the program sends the texts to the user's folder.
+    ASSERT_TRUE(QFile(base + "/program/Temptext").open(QIODevice::WriteOnly));
+    const QByteArray oldHome = qgetenv("HOME"), oldData = qgetenv("XDG_DATA_HOME");
+    const QString oldCurrent = QDir::currentPath();
+    const bool testMode = QStandardPaths::isTestModeEnabled();
+    QStandardPaths::setTestModeEnabled(false);
+    ASSERT_TRUE(QDir::setCurrent(base + "/current"));
+    auto setOrUnset = [](const char* name, const char* value) {
+        value ? qputenv(name, value) : qunsetenv(name);
+    };
+    qputenv("XDG_DATA_HOME", "/x");  // what Qt puts after the data folder: the program's name
+    const QString tail =
+        QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation).mid(2) + "/Temptext";
+    const std::tuple<const char*, const char*, QString> cases[] = {
+        {data8.constData(), nullptr, data + tail},
+        {nullptr, home8.constData(), home + "/.local/share" + tail},
+        {"rel/data", home8.constData(), home + "/.local/share" + tail},  // relative: ignored
+        {"rel/data", nullptr, QString()},  // no home: no folder, at the root or here
+        {nullptr, "", QString()},
+        {nullptr, "rel/home", QString()},
+    };
+    for (const auto& [dataHome, userHome, expected] : cases) {
+        setOrUnset("XDG_DATA_HOME", dataHome);
+        setOrUnset("HOME", userHome);
+        EXPECT_EQ(chooseSavedTextFolder(base + "/program").path, expected)
+            << (dataHome ? dataHome : "-") << " " << (userHome ? userHome : "-");
+    }
+    // Without a folder the store writes nothing, and lists nothing of the current folder.
+    ASSERT_TRUE(QFile(base + "/current/261207090000.TXT").open(QIODevice::WriteOnly));
+    const SavedTextStore nowhere{QString()};
+    EXPECT_FALSE(nowhere.save(QDateTime::currentDateTime(), QStringLiteral("t")));
+    EXPECT_FALSE(nowhere.list().anyFile);
+    EXPECT_EQ(QDir().entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+              QStringList{"261207090000.TXT"});
+    QDir::setCurrent(oldCurrent);
+    QStandardPaths::setTestModeEnabled(testMode);
+    setOrUnset("HOME", oldHome.isNull() ? nullptr : oldHome.constData());
+    setOrUnset("XDG_DATA_HOME", oldData.isNull() ? nullptr : oldData.constData());
+}
+#endif

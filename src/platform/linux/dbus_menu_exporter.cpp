@@ -4,12 +4,12 @@
 #include <QActionEvent>
 #include <QDBusAbstractAdaptor>
 #include <QDBusConnection>
-#include <QDBusContext>
 #include <QDBusMessage>
 #include <QDBusMetaType>
 #include <QMenu>
 #include <QMetaObject>
 #include <QTimer>
+#include <algorithm>
 
 QDBusArgument& operator<<(QDBusArgument& argument, const tavro::DBusMenuItem& item) {
     argument.beginStructure();
@@ -104,7 +104,7 @@ void registerDBusMenuTypes() {
 }  // namespace
 
 // The com.canonical.dbusmenu interface (version 3) of one exported menu.
-class DBusMenuAdaptor : public QDBusAbstractAdaptor, protected QDBusContext {
+class DBusMenuAdaptor : public QDBusAbstractAdaptor {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "com.canonical.dbusmenu")
     Q_CLASSINFO("D-Bus Introspection",
@@ -182,7 +182,7 @@ class DBusMenuAdaptor : public QDBusAbstractAdaptor, protected QDBusContext {
     uint GetLayout(int parentId, int recursionDepth, const QStringList& propertyNames,
                    tavro::DBusMenuLayoutItem& layout) {
         if (!exporter_->hasEntry(parentId)) {
-            unknownEntry(parentId);
+            refuse(QStringLiteral("No menu entry %1").arg(parentId));
             return 0;
         }
         layout = exporter_->layout(parentId, recursionDepth, propertyNames);
@@ -196,18 +196,21 @@ class DBusMenuAdaptor : public QDBusAbstractAdaptor, protected QDBusContext {
 
     QDBusVariant GetProperty(int id, const QString& name) {
         const QList<DBusMenuItem> found = exporter_->groupProperties({id}, {name});
-        if (found.isEmpty() || !found.first().properties.contains(name)) {
-            unknownEntry(id);
-            return QDBusVariant(QVariant(0));
+        if (found.isEmpty()) {
+            refuse(QStringLiteral("No menu entry %1").arg(id));
+        } else if (!found.first().properties.contains(name)) {
+            refuse(QStringLiteral("Menu entry %1 has no property %2").arg(id).arg(name));
+        } else {
+            return QDBusVariant(found.first().properties.value(name));
         }
-        return QDBusVariant(found.first().properties.value(name));
+        return {};
     }
 
     void Event(int id, const QString& eventId, const QDBusVariant& data, uint timestamp) {
         Q_UNUSED(data);
         Q_UNUSED(timestamp);
         if (!exporter_->handleEvent(id, eventId)) {
-            unknownEntry(id);
+            refuse(QStringLiteral("No menu entry %1").arg(id));
         }
     }
 
@@ -222,7 +225,9 @@ class DBusMenuAdaptor : public QDBusAbstractAdaptor, protected QDBusContext {
     }
 
     bool AboutToShow(int id) {
-        Q_UNUSED(id);
+        if (!exporter_->hasEntry(id)) {
+            refuse(QStringLiteral("No menu entry %1").arg(id));
+        }
         return false;  // the menu is kept up to date all the time
     }
 
@@ -242,9 +247,10 @@ class DBusMenuAdaptor : public QDBusAbstractAdaptor, protected QDBusContext {
     void ItemActivationRequested(int id, uint timestamp);
 
   private:
-    void unknownEntry(int id) {
-        if (calledFromDBus()) {
-            sendErrorReply(QDBusError::InvalidArgs, QStringLiteral("No menu entry %1").arg(id));
+    // Answers the call being served with an error instead of its result.
+    void refuse(const QString& why) {
+        if (exporter_->calledFromDBus()) {
+            exporter_->sendErrorReply(QDBusError::InvalidArgs, why);
         }
     }
 
@@ -269,6 +275,7 @@ QString dbusMenuLabel(const QString& qtText) {
             label += c;
         }
     }
+    label.replace(QChar(u'\0'), QChar(0x2400));  // ␀
     return label;
 }
 
@@ -414,8 +421,10 @@ DBusMenuLayoutItem DBusMenuExporter::layoutOf(int id, QMenu* submenu, QAction* a
     item.id = id;
     item.properties = propertiesOf(action, names);
     if (submenu != nullptr && depth != 0) {
+        // -1 (all levels) stays -1 all the way down.
+        const int childDepth = depth < 0 ? depth : depth - 1;
         for (QAction* child : submenu->actions()) {
-            item.children.append(layoutOf(idOf(child), child->menu(), child, depth - 1, names));
+            item.children.append(layoutOf(idOf(child), child->menu(), child, childDepth, names));
         }
     }
     return item;
@@ -423,7 +432,7 @@ DBusMenuLayoutItem DBusMenuExporter::layoutOf(int id, QMenu* submenu, QAction* a
 
 DBusMenuLayoutItem DBusMenuExporter::layout(int parentId, int depth, const QStringList& names) {
     QAction* action = parentId == 0 ? nullptr : actionOf(parentId);
-    return layoutOf(parentId, menuOf(parentId), action, depth, names);
+    return layoutOf(parentId, menuOf(parentId), action, std::max(depth, -1), names);
 }
 
 QList<DBusMenuItem> DBusMenuExporter::groupProperties(const QList<int>& ids,
@@ -438,10 +447,10 @@ QList<DBusMenuItem> DBusMenuExporter::groupProperties(const QList<int>& ids,
 }
 
 bool DBusMenuExporter::handleEvent(int id, const QString& eventId) {
-    QAction* action = actionOf(id);
-    if (id != 0 && action == nullptr) {
+    if (!hasEntry(id)) {
         return false;
     }
+    QAction* action = actionOf(id);
     if (eventId == QLatin1String("clicked") && action != nullptr && action->isEnabled() &&
         action->menu() == nullptr) {
         // The call is answered first: the action may open a dialog with its own event loop.

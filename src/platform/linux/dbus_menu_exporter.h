@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDBusArgument>
+#include <QDBusContext>
 #include <QDBusVariant>
 #include <QHash>
 #include <QList>
@@ -43,11 +44,16 @@ struct DBusMenuEvent {
 };
 
 // The caption a dbusmenu label carries for a Qt caption: the mnemonic mark is '_' there and
-// a literal underscore is doubled, where Qt marks with '&' and doubles a literal '&'.
+// a literal underscore is doubled, where Qt marks with '&' and doubles a literal '&'. D-Bus
+// strings can't hold NUL, which would cut the label short: it is shown as "␀" (U+2400).
 QString dbusMenuLabel(const QString& qtText);
 
-class DBusMenuExporter : public QObject {
+// QtDBus hands the context of a call made through an adaptor (who called, how to answer with
+// an error) to the adaptor's parent, so the exporter carries it for its adaptor.
+class DBusMenuExporter : public QObject, protected QDBusContext {
     Q_OBJECT
+    friend class DBusMenuAdaptor;
+
   public:
     explicit DBusMenuExporter(QMenu* menu, QObject* parent = nullptr);
     ~DBusMenuExporter() override;
@@ -59,7 +65,7 @@ class DBusMenuExporter : public QObject {
     // ---- the protocol, as the adaptor serves it ----
     uint revision() const { return revision_; }
     // The entry `parentId` (0: the menu itself) with its children down to `depth` levels
-    // (-1: all), each with the properties named (all when none are named).
+    // (any negative depth: all), each with the properties named (all when none are named).
     DBusMenuLayoutItem layout(int parentId, int depth, const QStringList& propertyNames);
     QList<DBusMenuItem> groupProperties(const QList<int>& ids, const QStringList& propertyNames);
     // Carries out an event on an entry after the call has been answered; false when there

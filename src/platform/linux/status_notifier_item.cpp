@@ -58,8 +58,14 @@ const QString kWatcherInterface = QStringLiteral("org.kde.StatusNotifierWatcher"
 const QString kItemPath = QStringLiteral("/StatusNotifierItem");
 const QString kMenuPath = QStringLiteral("/MenuBar");
 const QString kConnectionName = QStringLiteral("tavro-status-notifier");
-// A watcher that does not answer within this time is taken as absent.
+// A watcher that does not answer a question within this time is taken as absent; no call to
+// it ever waits longer on the window's thread.
 constexpr int kWatcherCallTimeoutMs = 1000;
+// A registration is answered in the background, so a busy watcher gets longer; one that does
+// not answer in this time is taken as refusing the item.
+constexpr int kRegistrationTimeoutMs = 2000;
+// Instance numbers tried for the item's well-known name before it goes by its unique name.
+constexpr int kServiceNameAttempts = 4;
 
 void registerStatusNotifierTypes() {
     static const bool registered = [] {
@@ -239,8 +245,6 @@ class StatusNotifierItemAdaptor : public QDBusAbstractAdaptor {
 StatusNotifierItem::StatusNotifierItem(const QIcon& icon, const QString& toolTip, QMenu* menu,
                                        QObject* parent)
     : QObject(parent),
-      serviceName_(QStringLiteral("org.kde.StatusNotifierItem-%1-1")
-                       .arg(QCoreApplication::applicationPid())),
       toolTip_(toolTip),
       pixmaps_(statusNotifierPixmaps(icon)),
       menuExporter_(std::make_unique<DBusMenuExporter>(menu)) {
@@ -268,7 +272,8 @@ StatusNotifierItem::StatusNotifierItem(const QIcon& icon, const QString& toolTip
     connection.connect(kWatcherService, kWatcherPath, kWatcherInterface,
                        QStringLiteral("StatusNotifierHostUnregistered"), this,
                        SLOT(hostUnregistered()));
-    // At start the answer is waited for, so the program knows at once where its icon goes.
+    // At start the answer is waited for (briefly), so the program knows at once where its
+    // icon goes.
     readHostRegistered(true);
 }
 
@@ -292,7 +297,8 @@ void StatusNotifierItem::contextMenu() {
 }
 
 void StatusNotifierItem::hostRegistered() {
-    setHostAvailable(true);
+    hostRegistered_ = true;
+    updateHostAvailable();
 }
 
 void StatusNotifierItem::hostUnregistered() {
@@ -301,33 +307,43 @@ void StatusNotifierItem::hostUnregistered() {
 }
 
 void StatusNotifierItem::watcherOwnerChanged(const QString& newOwner) {
+    ++watcherEpoch_;
+    ++registrationEpoch_;
+    // Whatever the watcher before made of the item, this one knows nothing of it.
+    registration_ = Registration::None;
     if (newOwner.isEmpty()) {
-        setHostAvailable(false);
-        return;
+        hostRegistered_ = false;
+    } else {
+        readHostRegistered(false);
+        if (published_) {
+            registerWithWatcher();
+        }
     }
-    readHostRegistered(false);
-    if (published_) {
-        registerWithWatcher();  // a new watcher knows nothing of the items before it
-    }
+    updateHostAvailable();
 }
 
 void StatusNotifierItem::readHostRegistered(bool wait) {
     QDBusConnection connection(connectionName_);
     if (wait) {
-        setHostAvailable(hostRegisteredIn(
-            connection.call(watcherPropertyCall(), QDBus::Block, kWatcherCallTimeoutMs)));
+        hostRegistered_ = hostRegisteredIn(
+            connection.call(watcherPropertyCall(), QDBus::Block, kWatcherCallTimeoutMs));
+        updateHostAvailable();
         return;
     }
     auto* pending = new QDBusPendingCallWatcher(
         connection.asyncCall(watcherPropertyCall(), kWatcherCallTimeoutMs), this);
     connect(pending, &QDBusPendingCallWatcher::finished, this,
-            [this](QDBusPendingCallWatcher* call) {
+            [this, epoch = watcherEpoch_](QDBusPendingCallWatcher* call) {
                 call->deleteLater();
-                setHostAvailable(hostRegisteredIn(call->reply()));
+                if (epoch == watcherEpoch_) {
+                    hostRegistered_ = hostRegisteredIn(call->reply());
+                    updateHostAvailable();
+                }
             });
 }
 
-void StatusNotifierItem::setHostAvailable(bool available) {
+void StatusNotifierItem::updateHostAvailable() {
+    const bool available = hostRegistered_ && registration_ != Registration::Refused;
     if (available == hostAvailable_) {
         return;
     }
@@ -344,31 +360,59 @@ void StatusNotifierItem::setPublished(bool published) {
     if (published) {
         connection.registerObject(kItemPath, this, QDBusConnection::ExportAdaptors);
         menuExporter_->publish(connectionName_, kMenuPath);
-        connection.registerService(serviceName_);
+        registeredName_ = takeServiceName(connection) ? serviceName_ : connection.baseService();
         registerWithWatcher();
     } else {
         // The watcher drops the item when its name leaves the bus.
-        connection.unregisterService(serviceName_);
+        if (!serviceName_.isEmpty()) {
+            connection.unregisterService(serviceName_);
+            serviceName_.clear();
+        }
         menuExporter_->withdraw();
         connection.unregisterObject(kItemPath);
+        ++registrationEpoch_;
+        if (registration_ != Registration::Refused) {
+            registration_ = Registration::None;
+        }
     }
 }
 
+// The item's well-known name, org.kde.StatusNotifierItem-PID-N. Any process can take such a
+// name first; the item never goes by a name another process holds, so it tries the next
+// instance number, and at last goes by the connection's unique name, which no one else can
+// hold (watchers find the item at its usual path there).
+bool StatusNotifierItem::takeServiceName(QDBusConnection& connection) {
+    for (int instance = 1; instance <= kServiceNameAttempts; ++instance) {
+        const QString name = QStringLiteral("org.kde.StatusNotifierItem-%1-%2")
+                                 .arg(QCoreApplication::applicationPid())
+                                 .arg(instance);
+        if (connection.registerService(name)) {
+            serviceName_ = name;
+            return true;
+        }
+    }
+    return false;
+}
+
 void StatusNotifierItem::registerWithWatcher() {
+    registration_ = Registration::Pending;
     QDBusMessage call =
         QDBusMessage::createMethodCall(kWatcherService, kWatcherPath, kWatcherInterface,
                                        QStringLiteral("RegisterStatusNotifierItem"));
-    call << serviceName_;
+    call << registeredName_;
     call.setAutoStartService(false);
     auto* pending = new QDBusPendingCallWatcher(
-        QDBusConnection(connectionName_).asyncCall(call, kWatcherCallTimeoutMs), this);
+        QDBusConnection(connectionName_).asyncCall(call, kRegistrationTimeoutMs), this);
     connect(pending, &QDBusPendingCallWatcher::finished, this,
-            [this](QDBusPendingCallWatcher* reply) {
+            [this, epoch = ++registrationEpoch_](QDBusPendingCallWatcher* reply) {
                 reply->deleteLater();
-                if (reply->isError()) {
-                    // A watcher that refuses the item shows nothing: use another way in.
-                    setHostAvailable(false);
+                if (epoch != registrationEpoch_) {
+                    return;
                 }
+                // A watcher that refuses the item, or gives no answer in time, shows nothing:
+                // use another way in.
+                registration_ = reply->isError() ? Registration::Refused : Registration::Accepted;
+                updateHostAvailable();
             });
 }
 

@@ -7,6 +7,7 @@
 #include <QString>
 #include <memory>
 
+class QDBusConnection;
 class QDBusServiceWatcher;
 class QMenu;
 
@@ -43,7 +44,9 @@ class StatusNotifierItem : public QObject {
                        QObject* parent = nullptr);
     ~StatusNotifierItem() override;
 
-    // Whether a watcher with a notification area is on the session bus now.
+    // Whether the item can be shown over D-Bus now: a watcher with a notification area (a
+    // host) is on the session bus and has not refused the item (an error, or no answer in
+    // time, counts as a refusal until another watcher takes the watcher's name).
     bool hostAvailable() const { return hostAvailable_; }
     // Shows the item (registers it with every watcher there is or comes) or takes it away.
     void setPublished(bool published);
@@ -66,18 +69,27 @@ class StatusNotifierItem : public QObject {
     void hostUnregistered();
 
   private:
+    enum class Registration { None, Pending, Accepted, Refused };
+
     void watcherOwnerChanged(const QString& newOwner);
     void readHostRegistered(bool wait);
-    void setHostAvailable(bool available);
+    void updateHostAvailable();
+    bool takeServiceName(QDBusConnection& connection);
     void registerWithWatcher();
 
     QString connectionName_;
     bool connected_ = false;
-    QString serviceName_;
+    QString serviceName_;     // the well-known name the item has now, if any
+    QString registeredName_;  // the name the watcher was given
     QString toolTip_;
     QList<StatusNotifierPixmap> pixmaps_;
     std::unique_ptr<DBusMenuExporter> menuExporter_;
     QDBusServiceWatcher* watcherWatcher_ = nullptr;
+    // Answers that come after the watcher or the registration they belong to are dropped.
+    quint64 watcherEpoch_ = 0;
+    quint64 registrationEpoch_ = 0;
+    bool hostRegistered_ = false;
+    Registration registration_ = Registration::None;
     bool hostAvailable_ = false;
     bool published_ = false;
 };

@@ -1,24 +1,33 @@
 // Linux desktops show tray icons two ways: XEmbed notification areas (the freedesktop system
-// tray protocol; Qt's tray icon on xcb) and StatusNotifierItem trays over D-Bus (KDE Plasma,
-// GNOME's AppIndicator extension, waybar). The icon goes where a tray is, one way at a time,
-// and moves when trays come and go.
+// tray protocol) and StatusNotifierItem trays over D-Bus (KDE Plasma, GNOME's AppIndicator
+// extension, waybar). The icon goes where a tray is, one way at a time, and moves when trays
+// come, go, restart, or misbehave.
 //
-// Qt 6.4 chooses between the two once per process, when its first tray icon is made, and
-// keeps that choice: a StatusNotifierWatcher that appears later never gets Qt's icon, and
-// an icon made while a watcher ran stays a D-Bus icon when the watcher goes. So the D-Bus
-// item is the program's own, and Qt's icon is made only once no D-Bus tray is there, which
-// keeps Qt's choice on XEmbed for the whole run. Qt's XEmbed icon docks by itself into a
-// notification area that appears or restarts after it was shown.
+// Both ways are the program's own. Qt 6.4's tray icon can't serve here: it chooses between
+// D-Bus and XEmbed once per process, when its first icon is made, keeps that choice when the
+// trays change, and asks the session bus with blocking calls that wait up to 25 s for a
+// watcher that does not answer, freezing the window meanwhile.
+//
+// A way counts while it is being set up (the watcher has not answered the registration yet,
+// the notification area has not embedded the icon yet); one that fails or gives no answer in
+// time hands over to the other way, or leaves the program without a tray, so the window can
+// be shown instead.
 #include <QGuiApplication>
-#include <QSystemTrayIcon>
+#include <QPointer>
+#include <QTimer>
 
 #include "platform/linux/status_notifier_item.h"
 #include "platform/tray_icon.h"
 #include "platform/x11/tray_manager_watcher.h"
+#include "platform/x11/xembed_tray_icon.h"
 
 namespace tavro {
 
 namespace {
+
+// A notification area that has not embedded the icon this long after the request is taken as
+// not showing it.
+constexpr int kEmbedTimeoutMs = 3000;
 
 class LinuxTrayIcon : public TrayIcon {
   public:
@@ -36,8 +45,13 @@ class LinuxTrayIcon : public TrayIcon {
                         &LinuxTrayIcon::update);
             }
         }
-        available_ = areaExists();
+        embedTimer_.setSingleShot(true);
+        embedTimer_.setInterval(kEmbedTimeoutMs);
+        connect(&embedTimer_, &QTimer::timeout, this, &LinuxTrayIcon::update);
+        available_ = computeAvailable();
     }
+
+    ~LinuxTrayIcon() override { delete xembedIcon_; }
 
     void show() override {
         shown_ = true;
@@ -52,45 +66,47 @@ class LinuxTrayIcon : public TrayIcon {
     bool isAvailable() const override { return available_; }
 
   private:
-    bool areaExists() const {
-        return statusNotifier_->hostAvailable() || (xembedAreas_ && xembedAreas_->managerPresent());
+    unsigned xembedManager() const { return xembedAreas_ ? xembedAreas_->managerWindow() : 0; }
+
+    bool computeAvailable() const {
+        if (!shown_) {
+            return statusNotifier_->hostAvailable() || xembedManager() != 0;
+        }
+        return statusNotifier_->isPublished() ||
+               (xembedIcon_ != nullptr && (xembedIcon_->isEmbedded() || embedTimer_.isActive()));
     }
 
     void update() {
-        const bool overDBus = statusNotifier_->hostAvailable();
-        statusNotifier_->setPublished(shown_ && overDBus);
-        if (shown_ && !overDBus && QGuiApplication::platformName() == QLatin1String("xcb")) {
-            xembedIcon()->show();  // docks now, or once a notification area appears
-        } else if (xembedIcon_ != nullptr) {
-            xembedIcon_->hide();
+        const bool overDBus = shown_ && statusNotifier_->hostAvailable();
+        statusNotifier_->setPublished(overDBus);
+        const unsigned manager = shown_ && !overDBus ? xembedManager() : 0;
+        if (xembedIcon_ != nullptr && xembedIcon_->manager() != manager) {
+            // Not wanted any more, or a notification area that went or was replaced. This may
+            // run inside one of the icon's own handlers, so it goes once that is done.
+            xembedIcon_->deleteLater();
+            xembedIcon_ = nullptr;
+            embedTimer_.stop();
         }
-        const bool available = areaExists();
+        if (manager != 0 && xembedIcon_ == nullptr) {
+            xembedIcon_ = new XEmbedTrayIcon(look_.icon, look_.toolTip, manager);
+            connect(xembedIcon_, &XEmbedTrayIcon::leftButtonDown, this, &TrayIcon::leftButtonDown);
+            connect(xembedIcon_, &XEmbedTrayIcon::rightButtonDown, this,
+                    &TrayIcon::rightButtonDown);
+            connect(xembedIcon_, &XEmbedTrayIcon::embedded, this, &LinuxTrayIcon::update);
+            embedTimer_.start();
+        }
+        const bool available = computeAvailable();
         if (available != available_) {
             available_ = available;
             emit availabilityChanged(available);
         }
     }
 
-    QSystemTrayIcon* xembedIcon() {
-        if (xembedIcon_ == nullptr) {
-            xembedIcon_ = new QSystemTrayIcon(look_.icon, this);
-            xembedIcon_->setToolTip(look_.toolTip);
-            connect(xembedIcon_, &QSystemTrayIcon::activated, this,
-                    [this](QSystemTrayIcon::ActivationReason reason) {
-                        if (reason == QSystemTrayIcon::Trigger) {
-                            emit leftButtonDown();
-                        } else if (reason == QSystemTrayIcon::Context) {
-                            emit rightButtonDown();
-                        }
-                    });
-        }
-        return xembedIcon_;
-    }
-
     TrayIconLook look_;
     StatusNotifierItem* statusNotifier_ = nullptr;
     std::unique_ptr<TrayManagerWatcher> xembedAreas_;
-    QSystemTrayIcon* xembedIcon_ = nullptr;
+    QPointer<XEmbedTrayIcon> xembedIcon_;  // a window of its own, deleted with the tray icon
+    QTimer embedTimer_;
     bool shown_ = false;
     bool available_ = false;
 };

@@ -68,16 +68,16 @@ std::unique_ptr<TrayManagerWatcher> TrayManagerWatcher::create() {
     if (!owner) {
         return giveUp();
     }
-    return std::unique_ptr<TrayManagerWatcher>(new TrayManagerWatcher(
-        connection, atom->atom, xfixes->first_event, owner->owner != XCB_WINDOW_NONE));
+    return std::unique_ptr<TrayManagerWatcher>(
+        new TrayManagerWatcher(connection, atom->atom, xfixes->first_event, owner->owner));
 }
 
 TrayManagerWatcher::TrayManagerWatcher(xcb_connection_t* connection, unsigned selection,
-                                       int xfixesEventBase, bool present)
+                                       int xfixesEventBase, unsigned manager)
     : connection_(connection),
       selection_(selection),
       xfixesEventBase_(xfixesEventBase),
-      present_(present) {
+      manager_(manager) {
     notifier_ =
         new QSocketNotifier(xcb_get_file_descriptor(connection_), QSocketNotifier::Read, this);
     connect(notifier_, &QSocketNotifier::activated, this, &TrayManagerWatcher::readEvents);
@@ -91,13 +91,14 @@ TrayManagerWatcher::~TrayManagerWatcher() {
 }
 
 void TrayManagerWatcher::readEvents() {
-    bool present = present_;
+    unsigned manager = manager_;
     while (xcb_generic_event_t* event = xcb_poll_for_event(connection_)) {
         const int type = event->response_type & 0x7f;
         if (type == xfixesEventBase_ + XCB_XFIXES_SELECTION_NOTIFY) {
             const auto* notify = reinterpret_cast<xcb_xfixes_selection_notify_event_t*>(event);
             if (notify->selection == selection_) {
-                present = notify->owner != XCB_WINDOW_NONE;
+                // A destroyed owner or a closed client is reported with no owner.
+                manager = notify->owner;
             }
         }
         std::free(event);
@@ -106,9 +107,9 @@ void TrayManagerWatcher::readEvents() {
         // The display went away; nothing more will come.
         notifier_->setEnabled(false);
     }
-    if (present != present_) {
-        present_ = present;
-        emit managerChanged(present_);
+    if (manager != manager_) {
+        manager_ = manager;
+        emit managerChanged(manager_ != XCB_WINDOW_NONE);
     }
 }
 

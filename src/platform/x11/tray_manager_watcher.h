@@ -20,20 +20,23 @@ class TrayManagerWatcher : public QObject {
     ~TrayManagerWatcher() override;
 
     // Whether a notification area owns the selection now.
-    bool managerPresent() const { return present_; }
+    bool managerPresent() const { return manager_ != 0; }
+    // The window of the notification area's manager (the selection's owner); 0 when none.
+    unsigned managerWindow() const { return manager_; }
 
   signals:
+    // A notification area came, went, or was replaced by another (a restart without a gap).
     void managerChanged(bool present);
 
   private:
     TrayManagerWatcher(xcb_connection_t* connection, unsigned selection, int xfixesEventBase,
-                       bool present);
+                       unsigned manager);
     void readEvents();
 
     xcb_connection_t* connection_;
     unsigned selection_;
     int xfixesEventBase_;
-    bool present_;
+    unsigned manager_;
     QSocketNotifier* notifier_ = nullptr;
 };
 
