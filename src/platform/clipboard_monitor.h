@@ -27,8 +27,9 @@ class ClipboardMonitor : public QObject {
 
     // Puts a text of the program's own on the clipboard. Every write of the program goes
     // through here, so the change it makes is reported with that text, without reading it
-    // back, and is never taken for another program's.
-    void setText(const QString& text);
+    // back, and is never taken for another program's. A platform may write the clipboard
+    // itself; this one writes through Qt.
+    virtual void setText(const QString& text);
 
   signals:
     void changed(const tavro::ClipboardChange& change);
