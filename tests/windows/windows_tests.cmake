@@ -7,6 +7,7 @@ tavro_windows_runtime(windows_test_runtime ${CMAKE_CURRENT_BINARY_DIR} TESTS)
 add_executable(windows_platform_tests
     widget/widget_test_main.cpp
     windows/test_windows_clipboard.cpp
+    windows/test_windows_local_time.cpp
 )
 target_link_libraries(windows_platform_tests PRIVATE tavro_window Qt6::Test GTest::gtest)
 add_test(NAME windows.platform.clipboard
