@@ -6,6 +6,7 @@
 #include "core/command_line.h"
 #include "core/qt_platform_choice.h"
 #include "platform/autostart.h"
+#include "platform/console.h"
 #include "platform/program_folder.h"
 #include "platform/shutdown.h"
 
@@ -20,6 +21,7 @@ QStringList argumentsAfterProgramName(int argc, char* argv[]) {
 }
 
 int reportUsage(const QString& problem) {
+    tavro::useParentConsole();
     std::fprintf(stderr, "tavro: %s\n%s\n", qPrintable(problem), qPrintable(tavro::usageLine()));
     return tavro::kUsageExitCode;
 }
@@ -28,6 +30,7 @@ int reportUsage(const QString& problem) {
 int changeStartAtLogin(int argc, char* argv[], bool on) {
     QCoreApplication app(argc, argv);
     const tavro::AutostartOutcome outcome = tavro::setStartAtLogin(on);
+    tavro::useParentConsole();
     std::fprintf(outcome.done ? stdout : stderr, "%s\n", qPrintable(outcome.message));
     return outcome.done ? 0 : 1;
 }
@@ -40,6 +43,7 @@ int main(int argc, char* argv[]) {
         tavro::parseCommandLine(argumentsAfterProgramName(argc, argv));
     switch (command.action) {
         case tavro::CommandLine::Action::Help:
+            tavro::useParentConsole();
             std::printf("%s\n", qPrintable(tavro::usageLine()));
             return 0;
         case tavro::CommandLine::Action::Invalid:

@@ -39,7 +39,8 @@ class RegularFileReader {
     bool open(const QString& path);
     // The size when opened.
     qint64 size() const { return size_; }
-    // The last-modified time, in UTC (a conversion to local time costs more than the read).
+    // The last-modified time: in UTC (a conversion to local time costs more than the read),
+    // or on Windows in local time as Windows converts it, the notion the clock has there.
     QDateTime modified() const { return modified_; }
     // The next bytes, at most `count` and never past the size at opening (fewer when the file
     // shrank meanwhile); nothing on a read error.

@@ -70,6 +70,36 @@ bool writeAndFlush(HANDLE file, QByteArrayView bytes) {
     return ::FlushFileBuffers(file) != 0;
 }
 
+// The system's time zone, asked again at most once a second: asking costs more than reading
+// a file's excerpt (under Wine).
+const TIME_ZONE_INFORMATION* systemZone() {
+    thread_local TIME_ZONE_INFORMATION zone{};
+    thread_local bool known = false;
+    thread_local ULONGLONG askedAt = 0;
+    const ULONGLONG now = ::GetTickCount64();
+    if (!known || now - askedAt >= 1000) {
+        known = ::GetTimeZoneInformation(&zone) != TIME_ZONE_ID_INVALID;
+        askedAt = now;
+    }
+    return known ? &zone : nullptr;
+}
+
+// A file time in local time as Windows gives it, by the zone's rules for that date: the
+// notion of local time of the clock that names the saved texts. Qt's own conversion goes
+// through the C runtime, which follows a TZ variable when one is set (and reads
+// TZ=Asia/Tokyo as UTC), where Windows does not.
+QDateTime localTimeOf(const FILETIME& time) {
+    SYSTEMTIME utc{};
+    SYSTEMTIME local{};
+    if (!::FileTimeToSystemTime(&time, &utc) ||
+        !::SystemTimeToTzSpecificLocalTime(systemZone(), &utc, &local)) {
+        const qint64 ticks = qint64((quint64(time.dwHighDateTime) << 32) | time.dwLowDateTime);
+        return QDateTime::fromMSecsSinceEpoch((ticks - kFileTimeOfUnixEpoch) / 10000, Qt::UTC);
+    }
+    return QDateTime(QDate(local.wYear, local.wMonth, local.wDay),
+                     QTime(local.wHour, local.wMinute, local.wSecond, local.wMilliseconds));
+}
+
 // A name that the saved-text listing never takes.
 QString temporaryName() {
     return QStringLiteral(".tavro-") +
@@ -130,11 +160,9 @@ bool RegularFileReader::open(const QString& path) {
         (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) != 0) {
         return false;
     }
-    const qint64 lastWrite = qint64((quint64(info.ftLastWriteTime.dwHighDateTime) << 32) |
-                                    info.ftLastWriteTime.dwLowDateTime);
     handle_ = reinterpret_cast<std::intptr_t>(opened.release());
     size_ = qint64((quint64(info.nFileSizeHigh) << 32) | info.nFileSizeLow);
-    modified_ = QDateTime::fromMSecsSinceEpoch((lastWrite - kFileTimeOfUnixEpoch) / 10000, Qt::UTC);
+    modified_ = localTimeOf(info.ftLastWriteTime);
     return true;
 }
 

@@ -29,12 +29,13 @@ class ClipboardMonitor : public QObject {
     // through here, so the change it makes is reported with that text, without reading it
     // back, and is never taken for another program's.
     //
-    // The change is reported in its place among the others, once:
-    //  - before this returns, when every earlier change of another program has been reported
-    //    (the changes that were ready are reported first, in order);
-    //  - otherwise later, as soon as the earlier changes still being read have been reported,
-    //    right after them. Those earlier changes never get the written text, nor it theirs.
-    // A write the system did not take (the clipboard could not be set) reports nothing.
+    // The change is reported in its place among the others, once: on Linux before this
+    // returns when every earlier change of another program has been reported (the changes
+    // that were ready are reported first, in order), otherwise right after the earlier changes
+    // still being read; on Windows as the system announces it, in order. Earlier changes never
+    // get the written text, nor it theirs. A write the system did not take (the clipboard could
+    // not be set) reports nothing. The base class writes through Qt; a platform may write the
+    // clipboard itself.
     virtual void setText(const QString& text);
 
   signals:

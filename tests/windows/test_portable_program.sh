@@ -5,10 +5,12 @@
 # trayer; texts copied by another program (xclip) are recorded, and a recall from the tray
 # menu puts the exact text back as one new entry; a save from the window writes the exact
 # code page 932 bytes into Temptext beside tavro.exe; a second start shows its message and
-# ends; "終了" ends the program and takes the icon away.
-# Usage: test_portable_program.sh DEFAULT_WINE_PREFIX ZIP
+# ends; "終了" ends the program and takes the icon away. The answers to the command line show
+# in the console it was typed in, with their exit codes.
+# Usage: test_portable_program.sh DEFAULT_WINE_PREFIX ZIP CONSOLE_RUNNER
 windows_tests=$(cd "$(dirname "$0")" && pwd)
 zip=$(readlink -f "$2")
+console_runner=$(readlink -f "$3")
 # shellcheck source=../e2e/common.sh
 source "$windows_tests/../e2e/common.sh" "$zip"
 # shellcheck source=wine_env.sh
@@ -166,4 +168,21 @@ check "the tray menu opens" open_tray_menu
 check "終了 can be chosen (Up from no entry)" menu_keys Up Return
 expect 30 "終了 ends the program" process_gone "$PID"
 expect 20 "the tray icon is gone from trayer's panel" tray_icon_gone
+
+# ---- The answers to the command line, in the console it was typed in ----
+
+# answers TEXT CODE ARGUMENTS...: `tavro.exe ARGUMENTS` typed in a console shows a line
+# holding TEXT there and ends with CODE.
+answers() {
+    local text=$1 code=$2 shown
+    shift 2
+    shown=$("$WINE64" "$console_runner" "$(wine_path "$APP/tavro.exe")" "$@" 2>/dev/null </dev/null)
+    grep -qF -- "$text" <<<"$shown" && grep -qx "exit $code" <<<"$shown"
+}
+check "--help shows the usage (exit code 0)" \
+    answers "usage: tavro [--autostart on|off] [--help]" 0 --help
+check "an unknown option says so (exit code 2)" answers "tavro: unknown option --bogus" 2 --bogus
+check "--autostart on says so (exit code 0)" answers "Tavro starts at login (" 0 --autostart on
+check "--autostart off says so (exit code 0)" \
+    answers "Tavro no longer starts at login" 0 --autostart off
 finish

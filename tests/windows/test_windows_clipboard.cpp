@@ -8,6 +8,7 @@
 #include <QClipboard>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -54,6 +55,39 @@ void writeAsAnotherProgram(const QString& text, const std::vector<ExtraFormat>& 
 QByteArray dword(quint32 value) {
     return QByteArray(reinterpret_cast<const char*>(&value), sizeof value);
 }
+
+// The clipboard's text as another program reads it: CF_UNICODETEXT up to its first NUL.
+QString readAsAnotherProgram() {
+    QString text;
+    if (!QTest::qWaitFor([] { return OpenClipboard(nullptr) != 0; }, kWaitMs)) {
+        ADD_FAILURE() << "the clipboard never came free";
+        return text;
+    }
+    if (const HANDLE block = GetClipboardData(CF_UNICODETEXT)) {
+        const auto* units = static_cast<const char16_t*>(GlobalLock(block));
+        const auto* end = std::find(units, units + GlobalSize(block) / 2, u'\0');
+        text = QString(reinterpret_cast<const QChar*>(units), end - units);
+        GlobalUnlock(block);
+    }
+    CloseClipboard();
+    return text;
+}
+
+// The platform's monitor, started, with every change it reports.
+struct ReportedChanges {
+    std::unique_ptr<ClipboardMonitor> monitor = createClipboardMonitor();
+    std::vector<ClipboardChange> changes;
+
+    ReportedChanges() {
+        QObject::connect(monitor.get(), &ClipboardMonitor::changed,
+                         [this](const ClipboardChange& change) { changes.push_back(change); });
+        monitor->start();
+    }
+    bool lastTextIs(const QString& text) {
+        return QTest::qWaitFor([&] { return !changes.empty() && changes.back().text == text; },
+                               kWaitMs);
+    }
+};
 
 }  // namespace
 
@@ -167,4 +201,70 @@ TEST(WindowsClipboard, RecallMakesExactlyOneHistoryEntry) {
     EXPECT_TRUE(messages.isEmpty());
     form.reset();
     setMessageSink({});
+}
+
+TEST(WindowsClipboard, TextsCrossTheClipboardUnchangedBothWays) {
+    ReportedChanges reported;
+    const struct {
+        const char* what;
+        QString written;
+        QString read;  // by the history, and by other programs
+    } cases[] = {
+        {"CR LF", QStringLiteral("CRLF行A\r\nCRLF行B\r\n"),
+         QStringLiteral("CRLF行A\r\nCRLF行B\r\n")},
+        {"lone LF", QStringLiteral("一行目\n二行目"), QStringLiteral("一行目\n二行目")},
+        {"lone CR", QStringLiteral("a\rb\r"), QStringLiteral("a\rb\r")},
+        {"NUL inside: the text ends there", QStringView(u"前半\0後半", 5).toString(),
+         QStringLiteral("前半")},
+        {"Japanese, an emoji", QStringLiteral("こんにちは ｶﾀｶﾅ①～😀"),
+         QStringLiteral("こんにちは ｶﾀｶﾅ①～😀")},
+        {"a leading byte-order mark", QStringLiteral("\uFEFFmark"), QStringLiteral("\uFEFFmark")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const size_t before = reported.changes.size();
+        writeAsAnotherProgram(c.written);
+        ASSERT_TRUE(reported.lastTextIs(c.read));
+        // The program's own write, as a recall makes it.
+        reported.monitor->setText(c.written);
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return reported.changes.size() >= before + 2; }, kWaitMs));
+        EXPECT_EQ(reported.changes.back().text, c.read);
+        EXPECT_EQ(readAsAnotherProgram(), c.read);
+        EXPECT_EQ(reported.changes.size(), before + 2);
+    }
+}
+
+TEST(WindowsClipboard, EachCopyOfABurstIsReportedOnceNeverWithAnotherCopysText) {
+    ReportedChanges reported;
+    constexpr int kCopies = 100;
+    constexpr int kOwnWrite = 50;
+    auto textOf = [](int i) { return QStringLiteral("copy %1").arg(i); };
+    // Back to back, as fast as the clipboard lets another program write; one of them is the
+    // program's own.
+    for (int i = 0; i < kCopies; ++i) {
+        if (i == kOwnWrite) {
+            reported.monitor->setText(textOf(i));
+        } else {
+            writeAsAnotherProgram(textOf(i));
+        }
+    }
+    // The last copy stays on the clipboard, so its text is read; a change after the burst
+    // shows that nothing of the burst is still on its way.
+    ASSERT_TRUE(reported.lastTextIs(textOf(kCopies - 1)));
+    writeAsAnotherProgram(QStringLiteral("after"));
+    ASSERT_TRUE(reported.lastTextIs(QStringLiteral("after")));
+
+    ASSERT_EQ(reported.changes.size(), size_t(kCopies + 1));
+    for (int i = 0; i < kCopies; ++i) {
+        const ClipboardChange& change = reported.changes[size_t(i)];
+        EXPECT_EQ(change.kind, ClipboardChange::Kind::Content) << i;
+        if (change.text) {
+            EXPECT_EQ(*change.text, textOf(i)) << i;
+        } else {
+            // Overwritten before it could be read: a failed read, which takes no text.
+            EXPECT_FALSE(takesClipboardText(change.formatMask)) << i;
+        }
+    }
+    EXPECT_EQ(reported.changes[kOwnWrite].text, textOf(kOwnWrite));
 }

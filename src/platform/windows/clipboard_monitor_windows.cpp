@@ -1,84 +1,125 @@
-// Clipboard watching on Windows. Qt joins the system's clipboard notifications itself and
-// reports every change, the program's own writes included, after the write has returned
-// (checked under Wine: one report per write, a moment later, with the program as owner).
-#include <windows.h>
-
-#include <QApplication>
-#include <QClipboard>
+// Clipboard watching on Windows, with Win32 calls of the program's own rather than Qt's
+// clipboard: Qt turns CR LF into LF when it reads text (and LF into CR LF when it writes),
+// and reads a change only when its coalesced notification comes round on the window's
+// thread, by when a burst of copies has long moved on.
+#include <QCoreApplication>
+#include <QEvent>
 #include <QGuiApplication>
-#include <vector>
+#include <deque>
+#include <utility>
 
-#include "core/clipboard_secret.h"
+#include "core/clipboard_formats.h"
 #include "platform/clipboard_monitor.h"
+#include "platform/windows/clipboard_listener.h"
+#include "platform/windows/win32_clipboard.h"
 
 namespace tavro {
 
 namespace {
 
-struct SecretFormat {
-    UINT id;
-    QString mimeType;
+// One change, carried from the listener's thread to the window's.
+class ChangeEvent : public QEvent {
+  public:
+    static QEvent::Type eventType() {
+        static const auto type = QEvent::Type(QEvent::registerEventType());
+        return type;
+    }
+    ChangeEvent(std::uint64_t ofGeneration, win32::ListenedChange what)
+        : QEvent(eventType()), generation(ofGeneration), change(std::move(what)) {}
+
+    const std::uint64_t generation;
+    const win32::ListenedChange change;
 };
 
-// The formats by which password managers mark content, registered once.
-const std::vector<SecretFormat>& secretFormats() {
-    static const std::vector<SecretFormat> formats = [] {
-        std::vector<SecretFormat> registered;
-        for (const char* name : kWindowsSecretFormats) {
-            const QString formatName = QString::fromLatin1(name);
-            const UINT id = RegisterClipboardFormatW(reinterpret_cast<LPCWSTR>(formatName.utf16()));
-            if (id != 0) {
-                registered.push_back({id, windowsFormatMimeType(formatName)});
-            }
-        }
-        return registered;
-    }();
-    return formats;
-}
-
-// The marks the system clipboard offers now, named as Qt names registered formats. Asked of
-// the system itself, so a mark counts even where Qt's list of formats leaves it out.
-QStringList offeredSecretMarks() {
-    QStringList marks;
-    for (const SecretFormat& format : secretFormats()) {
-        if (IsClipboardFormatAvailable(format.id)) {
-            marks.append(format.mimeType);
+// Reads every change on the listener's thread and reports it on the window's; writes the
+// program's own texts with the window's thread's own clipboard window, so the listener can
+// tell them apart and they are reported with their text, never read back.
+class WindowsClipboardMonitor final : public ClipboardMonitor {
+  public:
+    WindowsClipboardMonitor() : writer_(win32::createMessageWindow()) {
+        // Registered here, before the listener's thread first needs it.
+        ChangeEvent::eventType();
+    }
+    ~WindowsClipboardMonitor() override {
+        stop();
+        if (writer_ != nullptr) {
+            DestroyWindow(writer_);
         }
     }
-    return marks;
-}
-
-class WindowsClipboardMonitor final : public QtClipboardMonitor {
-  public:
-    using QtClipboardMonitor::QtClipboardMonitor;
 
     void start() override {
-        lastSequence_ = GetClipboardSequenceNumber();
-        QtClipboardMonitor::start();
+        if (started_) {
+            return;
+        }
+        ++generation_;
+        started_ = listener_.start([this, generation = generation_](win32::ListenedChange c) {
+            // On the listener's thread: only the posting touches the monitor.
+            QCoreApplication::postEvent(this, new ChangeEvent(generation, std::move(c)));
+        });
+    }
+
+    void stop() override {
+        if (!started_) {
+            return;
+        }
+        started_ = false;
+        listener_.stop();
+        ownTexts_.clear();  // writes no report came for are forgotten
+    }
+
+    bool isStarted() const override { return started_; }
+
+    void setText(const QString& text) override {
+        // Other programs read the text up to its first NUL; so does the history.
+        const QString written = win32::textUpToNul(text);
+        if (writer_ == nullptr || !win32::openClipboard(writer_, win32::kClipboardPatience)) {
+            return;
+        }
+        if (win32::putText(written) && started_) {
+            ownTexts_.emplace_back(++lastOwnWrite_, written);
+            listener_.announceOwnWrite(lastOwnWrite_);
+        }
+        CloseClipboard();
     }
 
   protected:
-    void report() override {
-        // Every write raises the clipboard's sequence number: a report that finds the number
-        // it saw last time is the same content announced again, not a change.
-        const DWORD sequence = GetClipboardSequenceNumber();
-        if (sequence != 0 && sequence == lastSequence_) {
-            return;
+    bool event(QEvent* event) override {
+        if (event->type() != ChangeEvent::eventType()) {
+            return ClipboardMonitor::event(event);
         }
-        lastSequence_ = sequence;
-        QClipboard* clipboard = QApplication::clipboard();
-        // The program's own write, while its content is still the clipboard's; once another
-        // program has written over it, the text left is read instead.
-        if (clipboard->ownsClipboard() && reportOwnWrite()) {
-            return;
+        const auto* changeEvent = static_cast<const ChangeEvent*>(event);
+        if (!started_ || changeEvent->generation != generation_) {
+            return true;
         }
-        takeOwnText();
-        emit changed(
-            describeClipboard(clipboard->mimeData(QClipboard::Clipboard), offeredSecretMarks()));
+        const win32::ListenedChange& listened = changeEvent->change;
+        if (!listened.ownWrite) {
+            emit changed(listened.change);
+            return true;
+        }
+        // Own writes are reported in the order they were made; one whose report never came
+        // is dropped.
+        while (!ownTexts_.empty() && ownTexts_.front().first < *listened.ownWrite) {
+            ownTexts_.pop_front();
+        }
+        if (ownTexts_.empty() || ownTexts_.front().first != *listened.ownWrite) {
+            return true;
+        }
+        ClipboardChange own;
+        own.formatMask = kFormatText;
+        own.text = std::move(ownTexts_.front().second);
+        ownTexts_.pop_front();
+        emit changed(own);
+        return true;
     }
 
   private:
-    DWORD lastSequence_ = 0;
+    HWND writer_;
+    win32::ClipboardListener listener_;
+    bool started_ = false;
+    // Reports of an earlier start that are still queued are dropped.
+    std::uint64_t generation_ = 0;
+    std::uint64_t lastOwnWrite_ = 0;
+    std::deque<std::pair<std::uint64_t, QString>> ownTexts_;
 };
 
 }  // namespace
