@@ -12,12 +12,14 @@
 #include <cstring>
 #include <vector>
 
+#include <QAction>
+
+#include "app/application.h"
 #include "core/clipboard_formats.h"
-#include "core/history.h"
+#include "core/history_model.h"
 #include "platform/clipboard_monitor.h"
-#include "shell/toolkit.h"
-#include "ui/form1.h"
-#include "ui/text_list.h"
+#include "ui/main_window.h"
+#include "ui/message_box.h"
 
 using namespace tavro;
 
@@ -171,20 +173,21 @@ TEST(WindowsClipboard, RecallMakesExactlyOneHistoryEntry) {
     ASSERT_TRUE(folder.isValid());
     QStringList messages;
     setMessageSink([&](const QString& text) { messages.append(text); });
-    Form1::Options options;
+    Application::Options options;
     options.programFolder = folder.path();
     options.trayAvailable = true;
-    auto form = std::make_unique<Form1>(options);
-    ASSERT_TRUE(form->Form_Load());
+    auto app = std::make_unique<Application>(options);
+    ASSERT_TRUE(app->start());
+    const HistoryModel& history = app->history();
     auto entries = [&] {
         QStringList texts;
-        for (int i = 0; i < form->List1->count(); ++i) {
-            texts.append(historyEntryText(form->List1->line(i)));
+        for (int i = 0; i < history.rowCount(); ++i) {
+            texts.append(history.entryText(i));
         }
         return texts;
     };
     auto entryCount = [&](int count) {
-        return QTest::qWaitFor([&] { return form->List1->count() >= count; }, kWaitMs);
+        return QTest::qWaitFor([&] { return history.rowCount() >= count; }, kWaitMs);
     };
 
     writeAsAnotherProgram(QStringLiteral("一つ目"));
@@ -192,14 +195,14 @@ TEST(WindowsClipboard, RecallMakesExactlyOneHistoryEntry) {
     writeAsAnotherProgram(QStringLiteral("二つ目"));
     ASSERT_TRUE(entryCount(2));
     // Recalling the older entry from the tray menu adds it once more, as the newest entry.
-    form->Rireki_Click(1);
+    app->window().findChild<QAction*>(QStringLiteral("historyEntry1"))->trigger();
     ASSERT_TRUE(entryCount(3));
     writeAsAnotherProgram(QStringLiteral("三つ目"));
     ASSERT_TRUE(entryCount(4));
     EXPECT_EQ(entries(), (QStringList{QStringLiteral("三つ目"), QStringLiteral("一つ目"),
                                       QStringLiteral("二つ目"), QStringLiteral("一つ目")}));
     EXPECT_TRUE(messages.isEmpty());
-    form.reset();
+    app.reset();
     setMessageSink({});
 }
 
