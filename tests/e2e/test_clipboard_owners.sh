@@ -154,6 +154,8 @@ expect 10 "the program reads the copied text a" copy_text_seen a
 expect 10 "the program reads the copied text b" copy_text_seen b
 check "an owner answering each request after 0.9 s copies slow-first" \
     start_bad_owner late slow-first 900
+# The recall comes while the owner's answer with the text is on its way.
+expect 10 "the program asks it for its text" owner_asked UTF8_STRING
 check "a recall of a at once" recall_entry 2
 expect 10 "the slow owner's change and the recall: four entries" history_rows_are 4
 check "the second history entry can be chosen" recall_entry 2
