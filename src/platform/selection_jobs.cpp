@@ -1,6 +1,7 @@
 #include "platform/selection_jobs.h"
 
 #include <algorithm>
+#include <chrono>
 
 #include "core/clipboard_secret.h"
 #include "platform/x11/selection_targets.h"
@@ -22,6 +23,12 @@ ClipboardChange changeOfKind(ClipboardChange::Kind kind) {
 }
 
 }  // namespace
+
+Millis steadyMillis() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
 
 void SelectionJobQueue::ownerChanged(const OwnerChange& change, Millis now) {
     // The jobs before this change ask nothing more; a replaced owner gets a last moment to

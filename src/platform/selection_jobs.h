@@ -32,6 +32,9 @@ namespace tavro {
 using Millis = std::int64_t;
 using JobId = std::uint64_t;
 
+// The steady clock in milliseconds: the time base of every deadline here.
+Millis steadyMillis();
+
 // How long an owner may take to answer a request, or to send the next piece of a long text.
 inline constexpr Millis kAnswerTimeout = 1000;
 // How much longer a replaced owner may take to finish what it was sending.

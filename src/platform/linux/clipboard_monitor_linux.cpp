@@ -29,12 +29,6 @@ constexpr Millis kOwnWriteWait = 500;
 constexpr Millis kEchoWindow = 1000;
 constexpr Millis kEchoSyncWait = 200;
 
-Millis steadyMillis() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
 std::unique_ptr<x11::SelectionReader> openX11Reader() {
     auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
     if (app == nullptr || QGuiApplication::platformName() != QLatin1String("xcb")) {

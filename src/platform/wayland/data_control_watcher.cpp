@@ -82,12 +82,6 @@ constexpr Millis kSendTimeout = 1000;
 // socket again (it is bound a moment before it listens).
 constexpr int kConnectTries = 6;
 
-Millis nowMillis() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
 bool isUtf8PlainText(const QString& name) {
     return name.compare(QLatin1String(kTextFormats[0]), Qt::CaseInsensitive) == 0;
 }
@@ -346,7 +340,7 @@ bool DataControlWatcher::serve() {
         return false;
     }
     takeWrites();
-    const Millis now = nowMillis();
+    const Millis now = steadyMillis();
     jobs_.expire(now);
     deliverReports();
     for (Outgoing& outgoing : outgoing_) {
@@ -382,7 +376,7 @@ bool DataControlWatcher::serve() {
     for (const Outgoing& outgoing : outgoing_) {
         wake = std::min(wake.value_or(outgoing.deadline), outgoing.deadline);
     }
-    const int timeout = wake ? int(std::clamp<Millis>(*wake - nowMillis(), 0, 60000)) : -1;
+    const int timeout = wake ? int(std::clamp<Millis>(*wake - steadyMillis(), 0, 60000)) : -1;
     if (::poll(fds.data(), fds.size(), timeout) < 0 && errno != EINTR) {
         wl_display_cancel_read(display_);
         return false;
@@ -402,7 +396,7 @@ bool DataControlWatcher::serve() {
         [[maybe_unused]] const ssize_t read = ::read(wakeFd_, &count, sizeof count);
     }
     // The pipes, by their descriptors: reading may end a job and change the lists.
-    const Millis then = nowMillis();
+    const Millis then = steadyMillis();
     size_t index = 2;
     std::vector<int> readable;
     for (const Incoming& incoming : incoming_) {
@@ -707,7 +701,7 @@ void DataControlWatcher::deviceFinished(void* data, wl_proxy*) {
 }
 
 void DataControlWatcher::selectionChanged(wl_proxy* offer) {
-    const Millis now = nowMillis();
+    const Millis now = steadyMillis();
     wl_proxy* previous = currentOffer_;
     currentOffer_ = offer;
     const bool first = firstSelection_;
@@ -782,8 +776,8 @@ void DataControlWatcher::sourceSend(void* data, wl_proxy* source, const char* mi
     }
     fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
     fcntl(fd, F_SETFD, FD_CLOEXEC);
-    self->outgoing_.push_back({fd, std::move(bytes), 0, nowMillis() + kSendTimeout});
-    self->writeOutgoing(self->outgoing_.back(), nowMillis());
+    self->outgoing_.push_back({fd, std::move(bytes), 0, steadyMillis() + kSendTimeout});
+    self->writeOutgoing(self->outgoing_.back(), steadyMillis());
 }
 
 void DataControlWatcher::sourceCancelled(void* data, wl_proxy* source) {
