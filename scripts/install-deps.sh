@@ -8,7 +8,7 @@ set -euo pipefail
 mode=${1:-test}
 
 run_packages=(cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools fonts-ipafont-gothic libgl-dev
-    pkgconf libxcb1-dev libxcb-xfixes0-dev libwayland-dev libwayland-bin)
+    pkgconf libxcb1-dev libxcb-xfixes0-dev libxcb-randr0-dev libwayland-dev libwayland-bin)
 test_packages=(libgtest-dev googletest xvfb xauth openbox trayer xclip xdotool x11-utils imagemagick
     e2fsprogs mount dbus dbus-daemon python3 python3-dbus python3-gi gir1.2-glib-2.0
     desktop-file-utils appstream dpkg-dev sway xwayland wl-clipboard x11-xserver-utils)

@@ -5,9 +5,15 @@
 # pasted by Wayland programs; a secret-marked Wayland copy is recorded nowhere; a source that
 # never sends its text holds up no tray action and the next copy is recorded; the compositor
 # killed and started again neither ends nor hangs the program, which then watches the new one.
+# Beside the compositor's own Xwayland, which bridges the two clipboards, an X11 copy, a
+# Wayland copy and a recall are one entry each.
 #
 # Usage: test_wayland_clipboard.sh TAVRO BAD_WAYLAND_SOURCE
-# sway refuses to run as root: it runs as nobody, with a runtime folder of its own.
+# sway refuses to run as root: it runs as nobody, with a runtime folder of its own. A D-Bus
+# session of the test's own carries the tray of the program on Xwayland.
+if [ -z "${E2E_PRIVATE_BUS:-}" ]; then
+    E2E_PRIVATE_BUS=1 exec dbus-run-session -- bash "$0" "$@"
+fi
 source "$(dirname "$0")/common.sh" "$1"
 bad_source=$(readlink -f "$2")
 # Opening the tray menu takes some hundred milliseconds of xdotool and polling on a loaded
@@ -40,7 +46,7 @@ wl_clipboard_matches_file() {
 wl_copy() { printf '%s' "$1" | wl wl-copy; }
 recall_entry() { choose_tray_entry $(($1 + 2)); }
 
-start_desktop || exit 1
+start_desktop --keep-bus || exit 1
 trap 'kill -9 "$SWAY_PID" 2>/dev/null; e2e_cleanup; rm -rf "$SWAY_RT"' EXIT
 start_sway || { fail "sway starts"; finish; }
 export WAYLAND_DISPLAY=$SWAY_SOCKET
@@ -159,4 +165,44 @@ check "the newest entry can be recalled" recall_entry 1
 expect 10 "the recall is one entry" history_rows_are 3
 expect 10 "and a Wayland program pastes it" wl_clipboard_is after-restart
 check "the program is still running" process_running "$PID"
+
+# ---- beside the compositor's own Xwayland: one entry per copy ----
+# The compositor bridges the clipboards while an Xwayland window has the focus: a second copy
+# of the program runs there, its tray a D-Bus one, and its window is shown.
+kill -9 "$SWAY_PID"
+wait "$SWAY_PID" 2>/dev/null
+printf 'xwayland force\n' >"$SWAY_RT/config"
+check "the compositor starts with its Xwayland" start_sway
+xwayland_display() { pgrep -u $SWAY_USER -a Xwayland | grep -o ' :[0-9]*' | head -n 1 | tr -d ' '; }
+xwayland_runs() { [ -n "$(xwayland_display)" ]; }
+expect 20 "Xwayland runs" xwayland_runs
+XWAYLAND=$(xwayland_display)
+on_xwayland() { DISPLAY=$XWAYLAND "$@"; }
+expect 20 "Xwayland lets root's programs in" on_xwayland \
+    setpriv --reuid=$SWAY_USER --regid=$SWAY_USER --clear-groups xhost +si:localuser:root
+SNI=(/usr/bin/python3 "$here/sni.py")
+"${SNI[@]}" watcher 2>"$E2E_WORK/watcher.log" &
+DESKTOP_PIDS+=($!)
+wait_for 10 grep -q "watcher ready" "$E2E_WORK/watcher.log" || fail "the D-Bus tray starts"
+APP=$E2E_WORK/app-on-xwayland
+DISPLAY=$XWAYLAND WAYLAND_DISPLAY=$SWAY_SOCKET launch_program
+item_registered() {
+    ITEM=$("${SNI[@]}" items 2>/dev/null | grep -m1 -e "-$PID-")
+    [ -n "$ITEM" ]
+}
+expect 20 "the program on Xwayland shows its icon in the D-Bus tray" item_registered
+check "its window is shown" "${SNI[@]}" call "$ITEM" Activate
+expect 20 "and mapped on Xwayland" on_xwayland window_is_mapped "$PID"
+entries() { "${SNI[@]}" menu "$ITEM" | grep -E '^[0-9:]{8} \| '; }
+entry_count_is() { [ "$(entries | wc -l)" -eq "$1" ]; }
+# entries_stay N: N entries, still N a while after the change's echo could have come.
+entries_stay() { wait_for 10 entry_count_is "$1" && sleep 2 && entry_count_is "$1"; }
+printf 'x11-on-xwayland' | on_xwayland xclip -selection clipboard -i
+check "an X11 copy on Xwayland is one entry" entries_stay 1
+check "a Wayland copy beside it" wl_copy wayland-beside-xwayland
+check "is one entry" entries_stay 2
+check "the X11 copy's entry can be clicked in the D-Bus tray" \
+    "${SNI[@]}" click "$ITEM" "$(entries | grep -m1 'x11-on-xwayland')"
+expect 10 "a Wayland program pastes the recalled text" wl_clipboard_is x11-on-xwayland
+check "the recall is one entry" entries_stay 3
 finish

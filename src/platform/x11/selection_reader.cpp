@@ -4,6 +4,7 @@
 #include <pthread.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
+#include <xcb/randr.h>
 #include <xcb/xfixes.h>
 
 #include <algorithm>
@@ -12,6 +13,8 @@
 #include <cstring>
 #include <iterator>
 #include <new>
+#include <string_view>
+#include <vector>
 
 #include "platform/x11/selection_targets.h"
 
@@ -28,12 +31,6 @@ constexpr std::uint32_t kPropertyPieceUnits = 1 << 20;
 // At most this many targets of one owner are looked at.
 constexpr int kMaxTargets = 1024;
 
-Millis nowMillis() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
 // A reply of xcb, freed when it goes.
 template <typename Reply>
 using ReplyPtr = std::unique_ptr<Reply, decltype(&std::free)>;
@@ -41,6 +38,48 @@ using ReplyPtr = std::unique_ptr<Reply, decltype(&std::free)>;
 template <typename Reply>
 ReplyPtr<Reply> owned(Reply* reply) {
     return ReplyPtr<Reply>(reply, &std::free);
+}
+
+// Whether the X server is a Wayland compositor's own Xwayland. Xwayland 23.1 and later
+// announce themselves with the XWAYLAND extension; earlier ones (Debian 12 has 22.1) only by
+// the names of their outputs, XWAYLAND0, XWAYLAND1, ...
+bool isXwaylandServer(xcb_connection_t* connection, xcb_window_t root) {
+    static constexpr char kXwayland[] = "XWAYLAND";
+    const auto extension = owned(xcb_query_extension_reply(
+        connection, xcb_query_extension(connection, sizeof kXwayland - 1, kXwayland), nullptr));
+    if (extension && extension->present != 0) {
+        return true;
+    }
+    const xcb_query_extension_reply_t* randr = xcb_get_extension_data(connection, &xcb_randr_id);
+    if (randr == nullptr || randr->present == 0 ||
+        !owned(xcb_randr_query_version_reply(connection, xcb_randr_query_version(connection, 1, 3),
+                                             nullptr))) {
+        return false;
+    }
+    const auto resources = owned(xcb_randr_get_screen_resources_current_reply(
+        connection, xcb_randr_get_screen_resources_current(connection, root), nullptr));
+    if (!resources) {
+        return false;
+    }
+    const xcb_randr_output_t* outputs =
+        xcb_randr_get_screen_resources_current_outputs(resources.get());
+    const int count = xcb_randr_get_screen_resources_current_outputs_length(resources.get());
+    std::vector<xcb_randr_get_output_info_cookie_t> cookies;
+    for (int i = 0; i < count; ++i) {
+        cookies.push_back(
+            xcb_randr_get_output_info(connection, outputs[i], resources->config_timestamp));
+    }
+    bool named = false;
+    for (const xcb_randr_get_output_info_cookie_t& cookie : cookies) {
+        const auto info = owned(xcb_randr_get_output_info_reply(connection, cookie, nullptr));
+        if (info) {
+            const std::string_view name(
+                reinterpret_cast<const char*>(xcb_randr_get_output_info_name(info.get())),
+                size_t(xcb_randr_get_output_info_name_length(info.get())));
+            named = named || name.substr(0, sizeof kXwayland - 1) == kXwayland;
+        }
+    }
+    return named;
 }
 
 xcb_screen_t* screenOf(xcb_connection_t* connection, int number) {
@@ -100,11 +139,7 @@ bool SelectionReader::connect() {
     if (screen == nullptr) {
         return fail();
     }
-    // A Wayland compositor's own X server announces itself with this extension.
-    static constexpr char kXwayland[] = "XWAYLAND";
-    const auto xwayland = owned(xcb_query_extension_reply(
-        connection, xcb_query_extension(connection, sizeof kXwayland - 1, kXwayland), nullptr));
-    isXwayland_ = xwayland && xwayland->present != 0;
+    isXwayland_ = isXwaylandServer(connection, screen->root);
 
     const char* names[] = {"CLIPBOARD", "TARGETS", "INCR", "_TAVRO_SELECTION",
                            "_NET_SUPPORTING_WM_CHECK"};
@@ -259,7 +294,7 @@ void SelectionReader::answerSyncs() {
         // Every event the server sent before this reply is here once it comes.
         free(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
         while (xcb_generic_event_t* event = xcb_poll_for_queued_event(connection_)) {
-            handle(event, nowMillis());
+            handle(event, steadyMillis());
             free(event);
         }
         deliverReports();
@@ -296,19 +331,19 @@ void SelectionReader::run() {
             // The connection broke: connect again, at once and then less and less often.
             disconnect();
             retryDelay = 0;
-            nextTry = nowMillis();
+            nextTry = steadyMillis();
         }
         answerSyncs();
-        if (nowMillis() >= nextTry) {
+        if (steadyMillis() >= nextTry) {
             if (connect()) {
                 listen(true);
                 continue;
             }
             retryDelay = std::clamp<Millis>(retryDelay * 4, 100, 5000);
-            nextTry = nowMillis() + retryDelay;
+            nextTry = steadyMillis() + retryDelay;
         }
         pollfd wakeUp{wakeFd_, POLLIN, 0};
-        ::poll(&wakeUp, 1, int(std::clamp<Millis>(nextTry - nowMillis(), 0, 5000)));
+        ::poll(&wakeUp, 1, int(std::clamp<Millis>(nextTry - steadyMillis(), 0, 5000)));
         std::uint64_t count = 0;
         [[maybe_unused]] const ssize_t read = ::read(wakeFd_, &count, sizeof count);
     }
@@ -316,14 +351,14 @@ void SelectionReader::run() {
 
 bool SelectionReader::serve() {
     while (xcb_generic_event_t* event = xcb_poll_for_event(connection_)) {
-        handle(event, nowMillis());
+        handle(event, steadyMillis());
         free(event);
     }
     if (xcb_connection_has_error(connection_) != 0) {
         return false;
     }
     answerSyncs();
-    const Millis now = nowMillis();
+    const Millis now = steadyMillis();
     jobs_.expire(now);
     destroyRetired(now, false);
     deliverReports();
@@ -332,13 +367,13 @@ bool SelectionReader::serve() {
     }
     // Writing may have read events too; they would not wake the poll below.
     if (xcb_generic_event_t* event = xcb_poll_for_queued_event(connection_)) {
-        handle(event, nowMillis());
+        handle(event, steadyMillis());
         free(event);
         return true;
     }
     int timeout = -1;
     if (const std::optional<Millis> wake = nextWake()) {
-        timeout = int(std::clamp<Millis>(*wake - nowMillis(), 0, 60 * 1000));
+        timeout = int(std::clamp<Millis>(*wake - steadyMillis(), 0, 60 * 1000));
     }
     pollfd fds[2] = {{xcb_get_file_descriptor(connection_), POLLIN, 0}, {wakeFd_, POLLIN, 0}};
     ::poll(fds, 2, timeout);
@@ -592,7 +627,7 @@ void SelectionReader::release(JobId job, bool answerMayFollow) {
             xcb_destroy_window(connection_, retired_.front().window);
             retired_.erase(retired_.begin());
         }
-        retired_.push_back({window, nowMillis() + kRetiredWindowLife});
+        retired_.push_back({window, steadyMillis() + kRetiredWindowLife});
     } else {
         freeWindows_.push_back(window);
     }
