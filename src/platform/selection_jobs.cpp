@@ -48,6 +48,16 @@ void SelectionJobQueue::ownerChanged(const OwnerChange& change, Millis now) {
             fail(job);
         }
     }
+    // An owner that takes the clipboard again answers with what it holds now, whenever it was
+    // asked: a request of its earlier change that it has not begun to answer would get this
+    // change's content.
+    if (change.owner != 0) {
+        for (Job& job : jobs_) {
+            if (!job.finished && job.waiting && !job.answering && job.owner == change.owner) {
+                fail(job);
+            }
+        }
+    }
     // An owner that went away answers nothing more. It owned the clipboard up to now, so it
     // is the owner of the newest job.
     if (change.kind == OwnerChange::Kind::OwnerGone && !jobs_.empty() && !jobs_.back().finished) {
@@ -58,6 +68,7 @@ void SelectionJobQueue::ownerChanged(const OwnerChange& change, Millis now) {
     Job& job = jobs_.back();
     job.id = nextId_++;
     job.timestamp = change.timestamp;
+    job.owner = change.owner;
     switch (change.kind) {
         case OwnerChange::Kind::NewOwner:
             if (change.formats) {
@@ -138,6 +149,7 @@ void SelectionJobQueue::transferProgressed(JobId id, Millis now) {
     if (job == nullptr || job->finished || !job->waiting) {
         return;
     }
+    job->answering = true;
     job->deadline = now + kAnswerTimeout;
     if (job->replaced) {
         job->deadline = std::min(job->deadline, job->replacedDeadline);
@@ -205,6 +217,7 @@ SelectionJobQueue::Job* SelectionJobQueue::find(JobId id) {
 void SelectionJobQueue::request(Job& job, const QString& format, Millis now) {
     job.format = format;
     job.waiting = true;
+    job.answering = false;
     job.deadline = now + kAnswerTimeout;
     job.requestNumber = requester_.request(job.id, format, job.timestamp);
 }

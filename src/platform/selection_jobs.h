@@ -55,6 +55,8 @@ struct OwnerChange {
     };
     Kind kind = Kind::NewOwner;
     std::uint32_t timestamp = 0;  // the server time of the change, sent along with requests
+    // The owner's window (X11); 0 when not known.
+    std::uint32_t owner = 0;
     // The number of the last request of ours that had been handled when the change happened.
     std::uint32_t handledRequest = 0;
     // The formats, when the change came with them; otherwise they are asked for.
@@ -119,11 +121,13 @@ class SelectionJobQueue {
     struct Job {
         JobId id = 0;
         std::uint32_t timestamp = 0;
+        std::uint32_t owner = 0;
         Step step = Step::Targets;
         bool finished = false;
         std::optional<ClipboardChange> report;  // once finished; nullopt: nothing to report
         bool waiting = false;
-        QString format;  // of the request waiting for its answer
+        bool answering = false;  // the owner has begun to send its answer in pieces
+        QString format;          // of the request waiting for its answer
         std::uint32_t requestNumber = 0;
         Millis deadline = 0;
         bool replaced = false;  // a later change is known: ask nothing more

@@ -312,6 +312,29 @@ TEST(SelectionJobs, ChangesAreReportedInTheirOrderAndNeverGetALaterText) {
     ASSERT_EQ(reports.size(), 2u);
     EXPECT_FALSE(reports[0].text) << "the slow owner's text is not asked of the program";
     EXPECT_EQ(reports[1].text, QStringLiteral("saved-one"));
+
+    // A window that takes the clipboard again answers with what it holds then, however early
+    // it was asked: E's text request, handled before F came from the same window, would get
+    // F's text, so E gives up. A long text it has begun to send is the one it was asked for.
+    const auto sameWindow = [&](std::uint32_t timestamp) {
+        OwnerChange change = newOwner(timestamp, server.sequence);
+        change.owner = 42;
+        return change;
+    };
+    jobs.ownerChanged(sameWindow(700), 1000);  // E
+    jobs.answered(7, targets({"UTF8_STRING"}), 1001);
+    jobs.ownerChanged(sameWindow(800), 1002);  // F
+    reports = jobs.takeReports();
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_FALSE(reports[0].text) << "E's request went to the window that now holds F";
+    jobs.answered(7, bytes("UTF8_STRING", "f"), 1003);
+    jobs.answered(8, targets({"UTF8_STRING"}), 1004);
+    jobs.transferProgressed(8, 1005);          // F's text comes in pieces
+    jobs.ownerChanged(sameWindow(900), 1006);  // G
+    jobs.answered(8, bytes("UTF8_STRING", "f"), 1007);
+    reports = jobs.takeReports();
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0].text, QStringLiteral("f"));
 }
 
 TEST(SelectionJobs, AnOwnerThatEndsIsNotWaitedFor) {

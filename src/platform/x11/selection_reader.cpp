@@ -403,6 +403,7 @@ void SelectionReader::ownerChanged(const xcb_generic_event_t* event, Millis now)
     }
     OwnerChange change;
     change.timestamp = notify->selection_timestamp;
+    change.owner = notify->owner;
     change.handledRequest = event->full_sequence;
     const bool bridged = compositorSpeaks_ && ownedByWindowManager(notify->owner);
     if (notify->subtype == XCB_XFIXES_SELECTION_EVENT_SET_SELECTION_OWNER) {
