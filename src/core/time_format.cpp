@@ -1,15 +1,27 @@
 #include "core/time_format.h"
 
+#include <initializer_list>
+
 namespace tavro {
 
 namespace {
 
-// The fields are put together by hand: QDateTime::toString parses its format string and goes
-// through the calendar and locale on every call, which a load of thousands of saved texts
-// feels.
-void appendTwoDigits(QString& out, int value) {
-    out += QChar(u'0' + value / 10 % 10);
-    out += QChar(u'0' + value % 10);
+// Fields of two digits each, the i-th separator (if any) after the i-th field. Put together by
+// hand: QDateTime::toString parses its format string and goes through the calendar and locale
+// on every call, which a load of thousands of saved texts feels.
+QString twoDigitFields(std::initializer_list<int> fields, QStringView separators) {
+    QString out;
+    out.reserve(qsizetype(fields.size()) * 2 + separators.size());
+    qsizetype index = 0;
+    for (const int value : fields) {
+        out += QChar(u'0' + value / 10 % 10);
+        out += QChar(u'0' + value % 10);
+        if (index < separators.size()) {
+            out += separators[index];
+        }
+        ++index;
+    }
+    return out;
 }
 
 }  // namespace
@@ -19,14 +31,7 @@ QString formatHistoryTime(const QDateTime& time) {
         return {};
     }
     const QTime clock = time.time();
-    QString out;
-    out.reserve(8);
-    appendTwoDigits(out, clock.hour());
-    out += u':';
-    appendTwoDigits(out, clock.minute());
-    out += u':';
-    appendTwoDigits(out, clock.second());
-    return out;
+    return twoDigitFields({clock.hour(), clock.minute(), clock.second()}, u"::");
 }
 
 QString formatNameStamp(const QDateTime& time) {
@@ -35,15 +40,9 @@ QString formatNameStamp(const QDateTime& time) {
     }
     const QDate date = time.date();
     const QTime clock = time.time();
-    QString out;
-    out.reserve(12);
-    appendTwoDigits(out, date.year() % 100);
-    appendTwoDigits(out, date.month());
-    appendTwoDigits(out, date.day());
-    appendTwoDigits(out, clock.hour());
-    appendTwoDigits(out, clock.minute());
-    appendTwoDigits(out, clock.second());
-    return out;
+    return twoDigitFields(
+        {date.year() % 100, date.month(), date.day(), clock.hour(), clock.minute(), clock.second()},
+        u"");
 }
 
 QString formatListTime(const QDateTime& time) {
@@ -52,16 +51,7 @@ QString formatListTime(const QDateTime& time) {
     }
     const QDate date = time.date();
     const QTime clock = time.time();
-    QString out;
-    out.reserve(11);
-    appendTwoDigits(out, date.month());
-    out += u'/';
-    appendTwoDigits(out, date.day());
-    out += u' ';
-    appendTwoDigits(out, clock.hour());
-    out += u':';
-    appendTwoDigits(out, clock.minute());
-    return out;
+    return twoDigitFields({date.month(), date.day(), clock.hour(), clock.minute()}, u"/ :");
 }
 
 }  // namespace tavro

@@ -34,7 +34,7 @@ enum class Kind {
 // Where a control lies: directly in the window, or in the panel.
 enum class Container { Window, Panel };
 
-struct ControlSpec {
+struct ControlPlacement {
     const char* name;
     Kind kind;
     Container container;
@@ -48,7 +48,7 @@ const char* const kCreditsLine = "(C) 2026 Tavro Team";
 
 // Every control, each container's children back to front: a later sibling lies in front.
 // clang-format off
-const ControlSpec kLayout[] = {
+const ControlPlacement kLayout[] = {
     {"creditsShadow",       Kind::BoldLabel,  Container::Window, 690, 5880, 3105, 180, kCreditsLine, Colour::None, Colour::Orange},
     {"creditsLabel",        Kind::BoldLabel,  Container::Window, 660, 5880, 3105, 180, kCreditsLine, Colour::None, Colour::White},
     {"textPanel",           Kind::Panel,      Container::Window,   0,    0, 4520, 5805, "", Colour::Khaki, Colour::None},
@@ -112,17 +112,17 @@ void setTextColor(QWidget* widget, const QColor& color) {
     widget->setPalette(palette);
 }
 
-QWidget* makeControl(const ControlSpec& spec, QWidget* parent) {
-    const QString caption = QString::fromUtf8(spec.caption);
+QWidget* makeControl(const ControlPlacement& placement, QWidget* parent) {
+    const QString caption = QString::fromUtf8(placement.caption);
     QWidget* widget = nullptr;
-    switch (spec.kind) {
+    switch (placement.kind) {
         case Kind::Label:
         case Kind::BoldLabel: {
             auto* label = new QLabel(caption, parent);
             label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
             label->setTextFormat(Qt::PlainText);
             label->setMouseTracking(true);
-            if (spec.kind == Kind::BoldLabel) {
+            if (placement.kind == Kind::BoldLabel) {
                 QFont bold = pGothicFont(9);
                 bold.setBold(true);
                 label->setFont(bold);
@@ -148,15 +148,16 @@ QWidget* makeControl(const ControlSpec& spec, QWidget* parent) {
             break;
         }
     }
-    widget->setObjectName(QString::fromLatin1(spec.name));
-    widget->setGeometry(twipsRect(spec.left, spec.top, spec.width, spec.height));
-    if (spec.background != Colour::None) {
-        setBackground(widget, colourOf(spec.background));
+    widget->setObjectName(QString::fromLatin1(placement.name));
+    widget->setGeometry(
+        twipsRect(placement.left, placement.top, placement.width, placement.height));
+    if (placement.background != Colour::None) {
+        setBackground(widget, colourOf(placement.background));
     }
-    if (spec.text != Colour::None) {
-        setTextColor(widget, colourOf(spec.text));
+    if (placement.text != Colour::None) {
+        setTextColor(widget, colourOf(placement.text));
     }
-    if (spec.kind == Kind::List) {
+    if (placement.kind == Kind::List) {
         // The lists paint their own white background; the pointer over them is followed.
         auto* list = static_cast<TextListView*>(widget);
         list->setAutoFillBackground(false);
@@ -194,10 +195,11 @@ MainWindow::~MainWindow() = default;
 
 void MainWindow::buildControls() {
     QWidget* panel = nullptr;
-    for (const ControlSpec& spec : kLayout) {
-        QWidget* control = makeControl(spec, spec.container == Container::Panel ? panel : this);
-        if (spec.kind == Kind::Panel) {
-            panel = control;
+    for (const ControlPlacement& placement : kLayout) {
+        QWidget* widget =
+            makeControl(placement, placement.container == Container::Panel ? panel : this);
+        if (placement.kind == Kind::Panel) {
+            panel = widget;
         }
     }
     for (size_t i = 0; i + 1 < std::size(kTabOrder); ++i) {
