@@ -128,20 +128,13 @@ TEST_F(HistoryTest, EachClipboardChangeAddsOneStampedEntryNewestFirstAndTheTrayF
     EXPECT_EQ(window().selectedHistoryRow(), -1);
     EXPECT_EQ(count(historyList()), 4);
 
-    // The tray follows every update up to the 13 entries kept: a line of 34 characters shows
-    // whole, one of 35 cut to 32.
-    const QString text23(23, QLatin1Char('x'));
-    const QString text24(24, QLatin1Char('y'));
-    copyAt(QTime(10, 0, 0), text23);
-    EXPECT_EQ(caption(trayEntry(0)), QStringLiteral("10:00:00 | ") + text23);
-    copyAt(QTime(10, 0, 1), text24);
-    EXPECT_EQ(caption(trayEntry(0)), QStringLiteral("10:00:01 | ") + text24.left(21));
-    for (int i = 2; i < 14; ++i) {
-        copyAt(QTime(10, 0, i), QStringLiteral("text %1").arg(i));
+    // The tray follows every update up to the 13 entries kept, each entry with the model's
+    // caption (the caption's rules are the model's tests).
+    for (int i = 0; i < 14; ++i) {
+        copyAt(QTime(10, 0, i), QStringLiteral("text %1 of a line too long for the tray").arg(i));
         EXPECT_TRUE(trayShowsHistory()) << i;
     }
     ASSERT_EQ(count(historyList()), 13);
-    EXPECT_EQ(historyLines().last(), QStringLiteral("10:00:01 | ") + text24);
     EXPECT_TRUE(messages.isEmpty());
 }
 
