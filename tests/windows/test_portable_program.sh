@@ -73,7 +73,8 @@ open_menu_at() { common_open_menu_at "$@" && focus_popup; }
 # Whether the docked icon shows the program's picture rather than the panel behind it. Wine
 # leaves about every other freshly docked icon blank (a race inside Wine's notification
 # area, seen with a plain Win32 program too; the X windows look the same either way), and a
-# blank icon takes no clicks: the program is then started again, up to five times in all.
+# blank icon takes no clicks: the program is then started again in a new Wine session, up to
+# five times in all.
 panel_colour=
 icon_drawn() {
     local icon colour
@@ -89,8 +90,12 @@ panel_colour=$(pixel_of "$(xdotool search --classname '^panel$' | head -n 1)" 0 
 for attempt in 1 2 3 4; do
     wait_for 5 icon_drawn && break
     echo "note: Wine left the tray icon blank; starting the program again (attempt $attempt)"
+    # The whole Wine session ends: a program started again beside the same notification area
+    # of Wine's gets an icon that stays blank.
     kill "$PID" 2>/dev/null
     wait_for 20 process_gone "$PID"
+    wine_session_end
+    wait_for 20 tray_icon_gone
     start_windows_program
     PID=$STARTED_PID
     wait_for 60 tray_icon_of
