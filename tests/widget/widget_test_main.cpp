@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QByteArrayView>
+#include <QDir>
 #include <QStandardPaths>
 
 #include "ui/resources.h"
@@ -24,9 +25,15 @@ int main(int argc, char** argv) {
     }
     QStandardPaths::setTestModeEnabled(true);
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("TavroWidgetTests"));
+    // A user folder of each test process's own: ctest runs the tests of one program side by
+    // side, and tests that empty that folder must not empty another's.
+    QApplication::setApplicationName(
+        QStringLiteral("TavroWidgetTests-%1").arg(QCoreApplication::applicationPid()));
     QApplication::setQuitOnLastWindowClosed(false);
     tavro::initResources();
     ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    const int result = RUN_ALL_TESTS();
+    QDir(QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation))
+        .removeRecursively();
+    return result;
 }
