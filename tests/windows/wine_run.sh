@@ -17,7 +17,17 @@ wine_session_start
 # ends.
 output=$(mktemp)
 trap 'rm -f "$output"' EXIT
-status=0
-"$WINE64" "$@" >"$output" 2>&1 </dev/null || status=$?
+run() {
+    status=0
+    "$WINE64" "$@" >"$output" 2>&1 </dev/null || status=$?
+}
+run "$@"
+# A start that fails before the program prints anything (Wine's session ending just then, 30 s
+# after its last program) is tried once more; a test program always prints.
+if [ "$status" -ne 0 ] && [ ! -s "$output" ]; then
+    echo "wine_run.sh: Wine started nothing (status $status); starting it again" >&2
+    wine_session_start
+    run "$@"
+fi
 cat "$output"
 exit "$status"
