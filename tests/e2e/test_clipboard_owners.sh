@@ -167,6 +167,11 @@ reader_window() { xwininfo -root -children | awk '/"Tavro clipboard reader"/ {pr
 killed=$(reader_window)
 check "the clipboard reader's window is found" test -n "$killed"
 check "another program kills the reader's connection" xkill -id "$killed"
+# The reader connects again at once; a copy made before it listens again goes unseen, so the
+# copy waits until its window is back and a moment more.
+reader_back() { [ -n "$(reader_window)" ]; }
+expect 10 "the reader's window is back" reader_back
+sleep 1
 expect 10 "a copy after it is read" copy_text_seen after-kill
 expect 10 "and recorded: six entries" history_rows_are 6
 
