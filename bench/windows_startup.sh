@@ -29,7 +29,7 @@ cleanup() {
     stop_desktop
     rm -rf "$work"
 }
-start_desktop || exit 1
+start_desktop --fixed-tray || exit 1
 trap cleanup EXIT
 wine_prefix_ready || exit 1
 wine_session_start

@@ -20,7 +20,7 @@ out=$(cd "$out" && pwd)
 source "$top/tests/e2e/common.sh" "$zip"
 # shellcheck source=../tests/windows/wine_env.sh
 source "$top/tests/windows/wine_env.sh" "$E2E_WORK/prefix"
-start_desktop || exit 1
+start_desktop --fixed-tray || exit 1
 cleanup() {
     wine_session_end
     e2e_cleanup

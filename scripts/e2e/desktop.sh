@@ -41,15 +41,18 @@ _tray_manager_running() {
 }
 _tray_manager_gone() { ! _tray_manager_running; }
 
-# start_desktop [--no-tray] [--keep-bus]: --no-tray starts no notification area (start_tray
-# starts one later); --keep-bus lets the programs use the D-Bus session of DBUS_SESSION_BUS_ADDRESS
-# (a private one from dbus-run-session), which is otherwise hidden from them.
+# start_desktop [--no-tray] [--keep-bus] [--fixed-tray]: --no-tray starts no notification area
+# (start_tray starts one later); --keep-bus lets the programs use the D-Bus session of
+# DBUS_SESSION_BUS_ADDRESS (a private one from dbus-run-session), which is otherwise hidden from
+# them; --fixed-tray gives the notification area a fixed width (see start_tray).
 start_desktop() {
     local with_tray=1 keep_bus=0 option
+    DESKTOP_FIXED_TRAY=0
     for option in "$@"; do
         case $option in
             --no-tray) with_tray=0 ;;
             --keep-bus) keep_bus=1 ;;
+            --fixed-tray) DESKTOP_FIXED_TRAY=1 ;;
         esac
     done
     # The server picks a free display number itself and writes it to the file, so desktops
@@ -80,9 +83,14 @@ start_desktop() {
 }
 
 # start_tray: starts trayer, the notification area, and waits until it runs; its pid is in
-# TRAYER_PID.
+# TRAYER_PID. It sits at the top right and is as wide as its icons, so it grows leftwards as
+# one docks; with --fixed-tray it is 60 pixels wide from the start. Wine needs that: its
+# docked icon stays blank and takes no clicks when the panel moves while the icon docks (6 of
+# 16 fresh desktops drew it beside the growing panel, 16 of 16 beside the fixed one).
 start_tray() {
-    trayer --edge top --align right --widthtype request --height 24 --SetDockType true \
+    local width=(--widthtype request)
+    [ "${DESKTOP_FIXED_TRAY:-0}" = 1 ] && width=(--widthtype pixel --width 60)
+    trayer --edge top --align right "${width[@]}" --height 24 --SetDockType true \
         --transparent false --tint 0x404040 --expand true >/dev/null 2>&1 &
     TRAYER_PID=$!
     DESKTOP_PIDS+=("$TRAYER_PID")
