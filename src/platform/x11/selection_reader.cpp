@@ -76,7 +76,7 @@ bool isXwaylandServer(xcb_connection_t* connection, xcb_window_t root) {
             const std::string_view name(
                 reinterpret_cast<const char*>(xcb_randr_get_output_info_name(info.get())),
                 size_t(xcb_randr_get_output_info_name_length(info.get())));
-            named = named || name.substr(0, sizeof kXwayland - 1) == kXwayland;
+            named = named || name.starts_with(kXwayland);
         }
     }
     return named;
